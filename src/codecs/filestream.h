@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+#include <cstddef>
+
+// A file created (or truncated) for writing one picture. Every write must be taken in full or
+// raises EWriteError. A stream that is destroyed without Commit() removes its file again, so a
+// save that fails part way never leaves a truncated picture under a screenshot's name.
+class TFileStream {
+public:
+    // Raises EFCreateError with the file name when the file cannot be created.
+    explicit TFileStream(const QString& fileName);
+    ~TFileStream();
+    TFileStream(const TFileStream&) = delete;
+    TFileStream& operator=(const TFileStream&) = delete;
+
+    // Writes all bytes or raises EWriteError.
+    void WriteBuffer(const void* data, std::size_t count);
+    // Writes what it can and returns the count taken (for callers that report short writes
+    // themselves, such as libmng's write callback). Never raises.
+    std::size_t Write(const void* data, std::size_t count);
+    // Closes the file for good; raises EWriteError when the data could not be flushed.
+    void Commit();
+
+    const QString& FileName() const { return FFileName; }
+    qint64 Size() const { return FWritten; }
+
+private:
+    QString FFileName;
+    QFile FFile;
+    qint64 FWritten = 0;
+    bool FCommitted = false;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+// How a JPEG would be decoded for display; the encoder never reads it.
+enum class TJPEGPixelFormat { jf24Bit, jf8Bit };
+
+// The JPEG picture object a capture configures on the GUI thread and the save thread encodes.
+class TJPEGImage {
+public:
+    int CompressionQuality = 90; // 1..100
+    bool Grayscale = false;
+    bool ProgressiveEncoding = false;
+    TJPEGPixelFormat PixelFormat = TJPEGPixelFormat::jf24Bit;
+
+    // Takes the picture over (shared, not copied) and drops any encoded data.
+    void Assign(const QImage& bitmap);
+    // Encodes (when not done yet) and returns the JFIF bytes; empty for an empty picture.
+    // Raises EJPEG ("JPEG-Fehler #%d") on a fatal libjpeg error.
+    const QByteArray& EncodedData();
+    // Creates the file (EFCreateError before any encoding), encodes and writes the bytes in one
+    // write whose count is checked (EWriteError).
+    void SaveToFile(const QString& fileName);
+
+private:
+    QImage FBitmap;
+    QByteArray FData;
+    bool FEncoded = false;
+};
