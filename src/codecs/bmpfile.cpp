@@ -1,0 +1,155 @@
+#include "codecs/bmpfile.h"
+
+#include <QtEndian>
+#include <array>
+#include <cstring>
+
+namespace {
+
+constexpr int FileHeaderSize = 14;
+constexpr int InfoHeaderSize = 40;
+
+constexpr std::array<uchar, 256> MakeBitReversal() {
+    std::array<uchar, 256> table{};
+    for (int value = 0; value < 256; ++value) {
+        int reversed = 0;
+        for (int bit = 0; bit < 8; ++bit)
+            if (value & (1 << bit))
+                reversed |= 0x80 >> bit;
+        table[value] = uchar(reversed);
+    }
+    return table;
+}
+constexpr std::array<uchar, 256> BitReversal = MakeBitReversal();
+
+void Put16(QByteArray& out, quint16 value) {
+    const auto le = qToLittleEndian(value);
+    out.append(reinterpret_cast<const char*>(&le), sizeof le);
+}
+
+void Put32(QByteArray& out, quint32 value) {
+    const auto le = qToLittleEndian(value);
+    out.append(reinterpret_cast<const char*>(&le), sizeof le);
+}
+
+} // namespace
+
+TBmpFile::TBmpFile(const QImage& bitmap) {
+    if (bitmap.isNull() || bitmap.width() <= 0 || bitmap.height() <= 0)
+        return;
+    FPixels = bitmap;
+    switch (bitmap.format()) {
+    case QImage::Format_BGR888:
+        FBitsPerPixel = 24;
+        FKind = TRowKind::Copy;
+        break;
+    case QImage::Format_RGB888:
+        FBitsPerPixel = 24;
+        FKind = TRowKind::SwapRgb24;
+        break;
+    case QImage::Format_RGB555:
+        FBitsPerPixel = 16;
+        FKind = TRowKind::Copy16;
+        break;
+    case QImage::Format_Indexed8:
+        FBitsPerPixel = 8;
+        FKind = TRowKind::Copy;
+        break;
+    case QImage::Format_Mono:
+        FBitsPerPixel = 1;
+        FKind = TRowKind::Copy;
+        break;
+    case QImage::Format_MonoLSB:
+        FBitsPerPixel = 1;
+        FKind = TRowKind::ReverseBits;
+        break;
+    case QImage::Format_RGB32:
+        FBitsPerPixel = 32;
+        FKind = TRowKind::ClearReserved32;
+        break;
+    default:
+        // Formats a display never has (alpha, grey, 16 bits per channel...) are kept at full
+        // colour rather than reduced.
+        FPixels = bitmap.convertToFormat(QImage::Format_RGB32);
+        FBitsPerPixel = 32;
+        FKind = TRowKind::ClearReserved32;
+        break;
+    }
+    FRowSize = (qint64(bitmap.width()) * FBitsPerPixel + 31) / 32 * 4;
+    BuildHeaders();
+}
+
+void TBmpFile::BuildHeaders() {
+    // Palette formats always carry their full table (2 or 256 entries): readers index it by the
+    // pixel value, and colours the picture does not define are written as black.
+    const int tableEntries = FBitsPerPixel <= 8 ? 1 << FBitsPerPixel : 0;
+    const qint64 infoSize = InfoHeaderSize + 4 * tableEntries;
+    const qint64 imageSize = FRowSize * FPixels.height();
+
+    FHeaders.clear();
+    FHeaders.reserve(FileHeaderSize + infoSize);
+    FHeaders.append("BM", 2);
+    Put32(FHeaders, quint32(FileHeaderSize + infoSize + imageSize));
+    Put16(FHeaders, 0);
+    Put16(FHeaders, 0);
+    Put32(FHeaders, quint32(FileHeaderSize + infoSize));
+
+    Put32(FHeaders, InfoHeaderSize);
+    Put32(FHeaders, quint32(FPixels.width()));
+    Put32(FHeaders, quint32(FPixels.height())); // positive: rows stored bottom-up
+    Put16(FHeaders, 1);                         // planes
+    Put16(FHeaders, quint16(FBitsPerPixel));
+    Put32(FHeaders, 0); // uncompressed, no colour masks
+    Put32(FHeaders, quint32(imageSize));
+    Put32(FHeaders, 0); // horizontal resolution
+    Put32(FHeaders, 0); // vertical resolution
+    Put32(FHeaders, quint32(tableEntries));
+    Put32(FHeaders, 0); // important colours
+
+    const QList<QRgb> colors = FPixels.colorTable();
+    for (int i = 0; i < tableEntries; ++i) {
+        const QRgb color = i < colors.size() ? colors[i] : 0;
+        const char entry[4] = {char(qBlue(color)), char(qGreen(color)), char(qRed(color)), 0};
+        FHeaders.append(entry, 4);
+    }
+}
+
+void TBmpFile::FillRow(int fileRow, uchar* target) const {
+    const uchar* source = FPixels.constScanLine(FPixels.height() - 1 - fileRow);
+    const int width = FPixels.width();
+    const qint64 dataBytes = (qint64(width) * FBitsPerPixel + 7) / 8;
+
+    switch (FKind) {
+    case TRowKind::Copy:
+        std::memcpy(target, source, size_t(dataBytes));
+        break;
+    case TRowKind::Copy16:
+        qToLittleEndian<quint16>(source, width, target);
+        break;
+    case TRowKind::ClearReserved32:
+        for (int x = 0; x < width; ++x) {
+            quint32 pixel;
+            std::memcpy(&pixel, source + 4 * x, 4);
+            pixel = qToLittleEndian(pixel & 0x00FFFFFFu); // blue, green, red, then 0
+            std::memcpy(target + 4 * x, &pixel, 4);
+        }
+        break;
+    case TRowKind::SwapRgb24:
+        for (int x = 0; x < width; ++x) {
+            target[3 * x] = source[3 * x + 2];
+            target[3 * x + 1] = source[3 * x + 1];
+            target[3 * x + 2] = source[3 * x];
+        }
+        break;
+    case TRowKind::ReverseBits:
+        for (qint64 i = 0; i < dataBytes; ++i)
+            target[i] = BitReversal[source[i]];
+        break;
+    }
+
+    // The bits past the last pixel and the filler are whatever the picture's memory holds; the
+    // file gets zeros, so the same picture always gives the same bytes.
+    if (FBitsPerPixel == 1 && width % 8 != 0)
+        target[dataBytes - 1] &= uchar(0xFF << (8 - width % 8));
+    std::memset(target + dataBytes, 0, size_t(FRowSize - dataBytes));
+}

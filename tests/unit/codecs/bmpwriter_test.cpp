@@ -1,0 +1,239 @@
+#include "codecs/bmpwriter.h"
+#include "codecs/graphicerrors.h"
+
+#include "codectestutil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace CodecTest;
+
+namespace {
+
+// Every byte of the picture's memory, filler included, set to a non-zero value first: whatever
+// the writer copies from beyond the pixels shows up in the file.
+QImage Dirty(QImage image) {
+    std::memset(image.bits(), 0xAB, size_t(image.sizeInBytes()));
+    return image;
+}
+
+// The same pixels, with every byte and bit beyond them in each row set.
+QImage WithDirtyFiller(const QImage& source) {
+    QImage dirty = Dirty(QImage(source.size(), source.format()));
+    dirty.setColorTable(source.colorTable());
+    const int width = source.width();
+    const qsizetype dataBytes = (qsizetype(width) * source.depth() + 7) / 8;
+    for (int y = 0; y < source.height(); ++y) {
+        uchar* line = dirty.scanLine(y);
+        std::memcpy(line, source.constScanLine(y), size_t(dataBytes));
+        if (source.depth() == 1 && width % 8 != 0)
+            line[dataBytes - 1] |= source.format() == QImage::Format_Mono
+                                       ? uchar(0xFF >> (width % 8))
+                                       : uchar(0xFF << (width % 8));
+    }
+    return dirty;
+}
+
+struct TFormatCase {
+    QImage::Format Format;
+    int BitsPerPixel;
+    int TableEntries;
+};
+
+class BmpFormatTest : public ::testing::TestWithParam<TFormatCase> {};
+
+QImage MakeInFormat(QImage::Format format, int width, int height) {
+    if (format == QImage::Format_Mono || format == QImage::Format_MonoLSB)
+        return MakeScreenshot(width, height).convertToFormat(format, Qt::ThresholdDither);
+    return MakeScreenshot(width, height, format);
+}
+
+// Header fields parsed by hand, every pixel decoded by Qt's BMP reader. 37 pixels wide so that
+// every format's rows need filler.
+TEST_P(BmpFormatTest, HeadersAndPixelsMatchThePicture) {
+    const TFormatCase c = GetParam();
+    const int width = 37, height = 5;
+    const QImage source = MakeInFormat(c.Format, width, height);
+    const QByteArray file = EncodeBitmap(source);
+
+    const quint32 rowSize = (width * c.BitsPerPixel + 31) / 32 * 4;
+    const quint32 imageSize = rowSize * height;
+    const quint32 offset = 14 + 40 + 4 * c.TableEntries;
+    ASSERT_EQ(file.size(), qsizetype(offset + imageSize));
+    EXPECT_EQ(file.left(2), QByteArray("BM"));
+    EXPECT_EQ(Le32(file, 2), offset + imageSize);
+    EXPECT_EQ(Le32(file, 6), 0u); // both reserved words
+    EXPECT_EQ(Le32(file, 10), offset);
+    EXPECT_EQ(Le32(file, 14), 40u);
+    EXPECT_EQ(Le32(file, 18), quint32(width));
+    EXPECT_EQ(Le32(file, 22), quint32(height));
+    EXPECT_EQ(Le16(file, 26), 1);
+    EXPECT_EQ(Le16(file, 28), c.BitsPerPixel);
+    EXPECT_EQ(Le32(file, 30), 0u);
+    EXPECT_EQ(Le32(file, 34), imageSize);
+    EXPECT_EQ(Le32(file, 38), 0u);
+    EXPECT_EQ(Le32(file, 42), 0u);
+    EXPECT_EQ(Le32(file, 46), quint32(c.TableEntries));
+    EXPECT_EQ(Le32(file, 50), 0u);
+
+    const QImage decoded = QImage::fromData(file, "BMP");
+    ASSERT_FALSE(decoded.isNull());
+    ASSERT_EQ(decoded.size(), source.size());
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            QRgb expected = source.pixel(x, y), actual = decoded.pixel(x, y);
+            if (c.BitsPerPixel == 16) { // readers differ in how they widen 5 bits to 8
+                expected &= 0xF8F8F8;
+                actual &= 0xF8F8F8;
+            }
+            ASSERT_EQ(qRgb(qRed(actual), qGreen(actual), qBlue(actual)),
+                      qRgb(qRed(expected), qGreen(expected), qBlue(expected)))
+                << "pixel " << x << "," << y;
+        }
+
+    // Filler and the bits past the last pixel of a row do not depend on what memory held.
+    EXPECT_EQ(EncodeBitmap(WithDirtyFiller(source)), file);
+}
+
+INSTANTIATE_TEST_SUITE_P(DisplayFormats, BmpFormatTest,
+                         ::testing::Values(TFormatCase{QImage::Format_BGR888, 24, 0},
+                                           TFormatCase{QImage::Format_RGB888, 24, 0},
+                                           TFormatCase{QImage::Format_RGB32, 32, 0},
+                                           TFormatCase{QImage::Format_RGB555, 16, 0},
+                                           TFormatCase{QImage::Format_Indexed8, 8, 256},
+                                           TFormatCase{QImage::Format_Mono, 1, 2},
+                                           TFormatCase{QImage::Format_MonoLSB, 1, 2},
+                                           TFormatCase{QImage::Format_ARGB32, 32, 0},
+                                           TFormatCase{QImage::Format_Grayscale8, 32, 0},
+                                           TFormatCase{QImage::Format_RGB16, 32, 0}));
+
+TEST(BmpWriter, SmallBgrPictureIsExactlyTheExpectedBytes) {
+    QImage image = Dirty(QImage(3, 2, QImage::Format_BGR888));
+    const QRgb top[3] = {qRgb(1, 2, 3), qRgb(4, 5, 6), qRgb(7, 8, 9)};
+    const QRgb bottom[3] = {qRgb(10, 11, 12), qRgb(13, 14, 15), qRgb(16, 17, 18)};
+    for (int x = 0; x < 3; ++x) {
+        image.setPixel(x, 0, top[x]);
+        image.setPixel(x, 1, bottom[x]);
+    }
+    const QByteArray file = EncodeBitmap(image);
+    ASSERT_EQ(file.size(), 78);
+    EXPECT_EQ(Le32(file, 2), 78u);
+    EXPECT_EQ(Le32(file, 10), 54u);
+    EXPECT_EQ(Le32(file, 34), 24u);
+    // Bottom row first, blue-green-red, each row padded from 9 to 12 bytes with zeros.
+    const QByteArray rows = QByteArray::fromHex("0c0b0a 0f0e0d 121110 000000"
+                                                "030201 060504 090807 000000");
+    EXPECT_EQ(file.mid(54).toHex(), rows.toHex());
+}
+
+TEST(BmpWriter, WideSingleRowNeedsNoFiller) {
+    const QByteArray file = EncodeBitmap(MakeScreenshot(1000, 1, QImage::Format_BGR888));
+    EXPECT_EQ(file.size(), 3054);
+    EXPECT_EQ(Le32(file, 2), 3054u);
+    EXPECT_EQ(Le32(file, 10), 54u);
+}
+
+TEST(BmpWriter, ThirtyTwoBitPixelsHaveZeroReservedByte) {
+    const QImage image = MakeScreenshot(5, 3);
+    const QByteArray file = EncodeBitmap(image);
+    for (int i = 0; i < 15; ++i) {
+        const int x = i % 5, y = 2 - i / 5;
+        const QRgb pixel = image.pixel(x, y);
+        const char* p = file.constData() + 54 + 4 * i;
+        EXPECT_EQ(uchar(p[0]), qBlue(pixel));
+        EXPECT_EQ(uchar(p[1]), qGreen(pixel));
+        EXPECT_EQ(uchar(p[2]), qRed(pixel));
+        EXPECT_EQ(p[3], 0);
+    }
+}
+
+TEST(BmpWriter, PaletteTablesAreWrittenInFull) {
+    QImage indexed(4, 2, QImage::Format_Indexed8);
+    indexed.setColorTable({qRgb(10, 20, 30), qRgb(40, 50, 60), qRgb(70, 80, 90)});
+    indexed.fill(2);
+    QByteArray file = EncodeBitmap(indexed);
+    EXPECT_EQ(Le32(file, 10), 1078u);
+    EXPECT_EQ(Le32(file, 46), 256u);
+    EXPECT_EQ(file.mid(54, 12).toHex(), QByteArray("1e140a00"
+                                                   "3c322800"
+                                                   "5a504600"));
+    EXPECT_EQ(file.mid(66, 1012), QByteArray(1012, '\0')); // entries the picture lacks
+    EXPECT_EQ(file.mid(1078, 4), QByteArray(4, '\2'));
+
+    // A 1-bit picture keeps its own two colours in its own order.
+    QImage mono(9, 1, QImage::Format_Mono);
+    mono.fill(0);
+    mono.setPixel(0, 0, 1);
+    mono.setPixel(8, 0, 1);
+    file = EncodeBitmap(mono);
+    EXPECT_EQ(Le32(file, 10), 62u);
+    EXPECT_EQ(file.mid(54, 8).toHex(), QByteArray("00000000ffffff00"));
+    EXPECT_EQ(file.mid(62).toHex(), QByteArray("80800000"));
+
+    mono.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    file = EncodeBitmap(mono);
+    EXPECT_EQ(file.mid(54, 8).toHex(), QByteArray("ffffff0000000000"));
+    EXPECT_EQ(EncodeBitmap(mono.convertToFormat(QImage::Format_MonoLSB)), file);
+}
+
+class BmpFileTest : public ::testing::Test {
+protected:
+    QTemporaryDir FDir;
+    QString Path(const QString& name) const { return FDir.filePath(name); }
+};
+
+// Large enough to be written in several blocks, with a row count that does not divide evenly.
+TEST_F(BmpFileTest, FileHoldsExactlyTheEncodedBytes) {
+    for (const auto format : {QImage::Format_RGB32, QImage::Format_BGR888}) {
+        const QImage image = MakeScreenshot(701, 397, format);
+        SaveBitmapToFile(image, Path("big.bmp"));
+        EXPECT_EQ(ReadFileBytes(Path("big.bmp")), EncodeBitmap(image));
+    }
+}
+
+TEST_F(BmpFileTest, ExistingFileIsReplaced) {
+    WriteFileBytes(Path("a.bmp"), QByteArray(10000, 'x'));
+    SaveBitmapToFile(MakeScreenshot(3, 2, QImage::Format_BGR888), Path("a.bmp"));
+    EXPECT_EQ(QFileInfo(Path("a.bmp")).size(), 78);
+}
+
+TEST_F(BmpFileTest, EmptyPictureGivesEmptyFile) {
+    for (const QImage& image :
+         {QImage(), QImage(0, 5, QImage::Format_RGB32), QImage(5, 0, QImage::Format_BGR888)}) {
+        WriteFileBytes(Path("e.bmp"), "old");
+        ASSERT_NO_THROW(SaveBitmapToFile(image, Path("e.bmp")));
+        EXPECT_TRUE(QFile::exists(Path("e.bmp")));
+        EXPECT_EQ(QFileInfo(Path("e.bmp")).size(), 0);
+        EXPECT_TRUE(EncodeBitmap(image).isEmpty());
+    }
+}
+
+TEST_F(BmpFileTest, UncreatableFileNamesTheFile) {
+    const QString name = Path("missing/dir/x.bmp");
+    try {
+        SaveBitmapToFile(MakeScreenshot(3, 2), name);
+        FAIL() << "no error raised";
+    } catch (const EFCreateError& error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("Datei %1 kann nicht erstellt werden").arg(name));
+    }
+}
+
+TEST_F(BmpFileTest, FullDiskIsReportedAndLeavesNoFile) {
+    if (!QFile::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    const QString name = Path("full.bmp");
+    ASSERT_TRUE(QFile::link("/dev/full", name));
+    try {
+        SaveBitmapToFile(MakeScreenshot(64, 64), name);
+        FAIL() << "no error raised";
+    } catch (const EWriteError& error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("Stream-Write-Fehler"));
+    }
+    EXPECT_FALSE(QFileInfo(name).exists() || QFileInfo(name).isSymLink());
+}
+
+} // namespace
