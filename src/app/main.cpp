@@ -1,1 +1,45 @@
-int main() { return 0; }
+#include "app/splash.h"
+#include "ui/svxform.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QThread>
+#include <exception>
+
+namespace {
+constexpr qint64 MinimumSplashMs = 500;
+constexpr unsigned long SplashPollMs = 100;
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    try {
+        const QStringList arguments = application.arguments().mid(1);
+        if (arguments.isEmpty())
+            ShowSplash();
+        QElapsedTimer shown;
+        shown.start();
+        QApplication::setApplicationName(QStringLiteral("Snapvault"));
+        QApplication::setApplicationDisplayName(QStringLiteral("Snapvault"));
+        // The window closing ends the program; a leftover error box must not keep it alive.
+        QApplication::setQuitOnLastWindowClosed(false);
+
+        TSVXForm form(arguments);
+        if (form.EndRequested)
+            return 0;
+        if (Splash() != nullptr) {
+            while (shown.elapsed() < MinimumSplashMs)
+                QThread::msleep(SplashPollMs);
+            CloseSplash();
+        }
+        form.MinimizeTI();
+        form.show();
+        QApplication::exec();
+        // `form` waits for running saves and runs its shutdown when it goes out of scope.
+    } catch (const std::exception& error) {
+        QMessageBox::critical(nullptr, QStringLiteral("Snapvault"),
+                              QString::fromLocal8Bit(error.what()));
+    }
+    return 0;
+}

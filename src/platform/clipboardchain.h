@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <optional>
+
+// Viewer handle of the clipboard change chain: 0 is "no next viewer".
+using TViewerHandle = quintptr;
+
+// The clipboard as the window sees it: a chain of change notices, and the image copy.
+// The X11 backend has no real chain: joining answers "no next viewer" and delivers one
+// immediate change notice, as joining a viewer chain does; tests emulate a chain.
+class IClipboardChain : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~IClipboardChain() override = default;
+
+    // Joins the chain; emits DrawClipboard once before returning. Returns the next viewer.
+    virtual TViewerHandle Join() = 0;
+    // Leaves the chain, naming the successor.
+    virtual void Leave(TViewerHandle next) = 0;
+    // Passes a notice on to another viewer.
+    virtual void SendDrawClipboard(TViewerHandle viewer) = 0;
+    virtual void SendChangeChain(TViewerHandle viewer, TViewerHandle removed,
+                                 TViewerHandle next) = 0;
+    // Whether the clipboard offers an image.
+    virtual bool HasImage() = 0;
+    // The clipboard image, or nothing when the transfer failed (offered data that does not
+    // decode, an image too large to allocate, an owner that vanished mid-transfer).
+    virtual std::optional<QImage> CopyImage() = 0;
+
+signals:
+    void DrawClipboard();
+    void ChangeCBChain(TViewerHandle removed, TViewerHandle next);
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+// Desktop services: folder chooser, web pages, help pop-ups.
+class IDesktop {
+public:
+    virtual ~IDesktop() = default;
+    // The desktop's folder chooser; nothing when cancelled.
+    virtual std::optional<QString> ChooseFolder(const QString& title, QWidget* owner) = 0;
+    // Opens a web address; failures are ignored.
+    virtual void OpenUrl(const QString& url) = 0;
+    // Shows a help topic as a pop-up at a screen position.
+    virtual void ShowHelpPopup(const QString& text, const QPoint& screenPos) = 0;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+class IMessageBoxes;
+class IClipboardChain;
+class IDesktop;
+class ISingleInstance;
+
+// The services the program takes from the desktop. The running program uses the Linux
+// backends; tests swap in fakes with TScopedPlatform.
+struct TPlatform {
+    IMessageBoxes* Boxes = nullptr;
+    IClipboardChain* Clipboard = nullptr;
+    IDesktop* Desktop = nullptr;
+    ISingleInstance* Instance = nullptr;
+};
+
+// The services in force. Falls back to the Linux backends (created on first use).
+TPlatform& Platform();
+
+// Puts other services in force for its lifetime (tests).
+class TScopedPlatform {
+public:
+    explicit TScopedPlatform(const TPlatform& services);
+    ~TScopedPlatform();
+    TScopedPlatform(const TScopedPlatform&) = delete;
+    TScopedPlatform& operator=(const TScopedPlatform&) = delete;
+
+private:
+    TPlatform* FPrevious;
+    TPlatform FServices;
+};

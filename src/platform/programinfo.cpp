@@ -1,0 +1,36 @@
+#include "platform/programinfo.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+
+#ifndef SVX_VERSION_TEXT
+#define SVX_VERSION_TEXT ""
+#endif
+
+QString ProgramVersion() {
+    return QStringLiteral(SVX_VERSION_TEXT).left(12);
+}
+
+QString ProgramFolder() {
+    QString folder = QCoreApplication::applicationDirPath();
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+
+QString DefaultOutputFolder() {
+    QString home = QDir::homePath();
+    if (!home.endsWith(QLatin1Char('/')))
+        home += QLatin1Char('/');
+    return home;
+}
+
+int DisplayDepth() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return 24;
+    const int depth = screen->depth();
+    return depth > 0 ? depth : 24;
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// The version string compiled into the program (at most 12 characters); empty when none.
+QString ProgramVersion();
+// The folder of the running executable, with a trailing "/".
+QString ProgramFolder();
+// The user's home folder with a trailing "/": the output folder of a new installation.
+QString DefaultOutputFolder();
+// Bits per pixel of the display the program shows on (24 when it cannot be told).
+int DisplayDepth();

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "platform/messagebox.h"
+
+class TQtMessageBoxes : public IMessageBoxes {
+public:
+    TBoxResult Show(const TBoxRequest& request) override;
+    void ShowAsync(const TBoxRequest& request, std::function<void(TBoxResult)> done) override;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <functional>
+
+// One instance per user: the instance lock ("SnapvaultMutex") and the close-request channel
+// ("SVXFileMap") through which `-terminate` asks the running instance to close.
+class ISingleInstance {
+public:
+    virtual ~ISingleInstance() = default;
+    // Takes the instance lock. False: another instance holds it (or it cannot be taken).
+    virtual bool AcquireLock() = 0;
+    // Drops the lock (shutdown).
+    virtual void ReleaseLock() = 0;
+    // First instance: starts listening for close requests; `onClose` runs on the GUI thread,
+    // and the requester gets its answer once `onClose` has returned. False when it cannot
+    // listen.
+    virtual bool Publish(std::function<void()> onClose) = 0;
+    enum class TCloseResult { Closed, CannotConnect, NoAnswer };
+    // Second instance: asks the first to close and waits for its answer.
+    virtual TCloseResult RequestClose() = 0;
+};

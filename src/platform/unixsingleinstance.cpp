@@ -1,0 +1,118 @@
+#include "platform/unixsingleinstance.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QProcessEnvironment>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+const QByteArray CloseRequest = "close\n";
+const QByteArray CloseAnswer = "closed\n";
+constexpr int ConnectTimeoutMs = 3000;
+// The running instance answers after its window has handled the close; that may take as long
+// as an open dialog keeps it busy.
+constexpr int AnswerTimeoutMs = 120000;
+} // namespace
+
+QString RuntimeFolder() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir(runtime).exists())
+        return runtime;
+    const QString folder = QStringLiteral("/tmp/snapvault-%1").arg(getuid());
+    mkdir(QFile::encodeName(folder).constData(), 0700);
+    return folder;
+}
+
+TUnixSingleInstance::TUnixSingleInstance(QString folder) : FFolder(std::move(folder)) {}
+
+TUnixSingleInstance::~TUnixSingleInstance() {
+    FServer.reset();
+    ReleaseLock();
+}
+
+QString TUnixSingleInstance::LockPath() const {
+    return (FFolder.isEmpty() ? RuntimeFolder() : FFolder) + QStringLiteral("/SnapvaultMutex");
+}
+
+QString TUnixSingleInstance::ServerPath() const {
+    return (FFolder.isEmpty() ? RuntimeFolder() : FFolder) + QStringLiteral("/SVXFileMap");
+}
+
+bool TUnixSingleInstance::AcquireLock() {
+    if (FLockFd >= 0)
+        return true;
+    // Close-on-exec, or a program we start would keep the lock after we are gone.
+    const int fd =
+        open(QFile::encodeName(LockPath()).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return false;
+    }
+    FLockFd = fd;
+    return true;
+}
+
+void TUnixSingleInstance::ReleaseLock() {
+    if (FLockFd < 0)
+        return;
+    close(FLockFd); // drops the lock
+    FLockFd = -1;
+}
+
+bool TUnixSingleInstance::Publish(std::function<void()> onClose) {
+    FServer = std::make_unique<QLocalServer>();
+    FServer->setSocketOptions(QLocalServer::UserAccessOption);
+    // Only the holder of the lock gets here, so a socket file left by a killed instance is
+    // stale and may go.
+    QLocalServer::removeServer(ServerPath());
+    if (!FServer->listen(ServerPath())) {
+        FServer.reset();
+        return false;
+    }
+    QLocalServer* server = FServer.get();
+    QObject::connect(server, &QLocalServer::newConnection, server, [server, onClose] {
+        while (QLocalSocket* socket = server->nextPendingConnection()) {
+            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, onClose] {
+                if (!socket->canReadLine())
+                    return;
+                const QByteArray line = socket->readLine();
+                if (line != CloseRequest) {
+                    socket->disconnectFromServer();
+                    return;
+                }
+                if (onClose)
+                    onClose();
+                socket->write(CloseAnswer);
+                socket->flush();
+                socket->waitForBytesWritten(1000);
+                socket->disconnectFromServer();
+            });
+        }
+    });
+    return true;
+}
+
+ISingleInstance::TCloseResult TUnixSingleInstance::RequestClose() {
+    QLocalSocket socket;
+    socket.connectToServer(ServerPath());
+    if (!socket.waitForConnected(ConnectTimeoutMs))
+        return TCloseResult::CannotConnect;
+    socket.write(CloseRequest);
+    socket.flush();
+    if (!socket.waitForBytesWritten(ConnectTimeoutMs))
+        return TCloseResult::NoAnswer;
+    while (!socket.canReadLine()) {
+        if (!socket.waitForReadyRead(AnswerTimeoutMs))
+            return TCloseResult::NoAnswer;
+    }
+    return socket.readLine() == CloseAnswer ? TCloseResult::Closed : TCloseResult::NoAnswer;
+}

@@ -1,0 +1,194 @@
+#pragma once
+
+#include "capture/saveformat.h"
+#include "platform/clipboardchain.h"
+#include "ui/updown.h"
+
+#include <QList>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFileDialog;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QTabWidget;
+class QToolButton;
+class TJPEGImage;
+class TStowThread;
+
+// The program's only ordinary window and the owner of all its state. Its option controls are
+// the settings: every part of the program reads an option from its control when it needs it.
+// Handlers live in the files of their area (capture/, app/, tray/, audio/, settings/); this
+// header is the one place that lists them.
+class TSVXForm : public QWidget {
+    Q_OBJECT
+public:
+    // `arguments` are the command-line arguments after the program path.
+    explicit TSVXForm(const QStringList& arguments, QWidget* parent = nullptr);
+    ~TSVXForm() override;
+
+    // ---- pages ----
+    QTabWidget* SVXPageCtrl = nullptr;
+    QWidget* TabSetup = nullptr;
+    QWidget* TabOutput = nullptr;
+    QWidget* TabJPGOpts = nullptr;
+    QWidget* TabInfo = nullptr;
+    QWidget* TabAbout = nullptr;
+
+    // ---- option controls (the settings) ----
+    QCheckBox* OptActivate = nullptr;
+    QCheckBox* OptMinToSysT = nullptr;
+    QCheckBox* OptStartMinimized = nullptr;
+    QCheckBox* OptAutoStart = nullptr;
+    QComboBox* OptMinImageSize = nullptr;
+    QCheckBox* OptBeep1 = nullptr;
+    QCheckBox* OptBeep2 = nullptr;
+    QRadioButton* BeepStd = nullptr;
+    QRadioButton* BeepPCSpk = nullptr;
+    QRadioButton* BeepWav = nullptr;
+    QLineEdit* Beep1FileName = nullptr;
+    QLineEdit* Beep2FileName = nullptr;
+    QRadioButton* BitmapOut = nullptr;
+    QRadioButton* JpgOut = nullptr;
+    QRadioButton* PngOut = nullptr;
+    QLineEdit* NameEdit = nullptr;
+    TUpDown* DigitsUD = nullptr;
+    QRadioButton* OptDigit = nullptr;
+    QLineEdit* OptDigitFrom = nullptr;
+    QRadioButton* OptDigitAuto = nullptr;
+    QLineEdit* OutputDirEdit = nullptr;
+    QCheckBox* OptResizeUp = nullptr;
+    QCheckBox* OptResizeDown = nullptr;
+    QComboBox* OptResizeTo = nullptr;
+    QCheckBox* OptAR = nullptr;
+    QRadioButton* OptARExp = nullptr;
+    QRadioButton* OptARShr = nullptr;
+    QSlider* ThreadPriority = nullptr;
+    QRadioButton* JPEG8bit = nullptr;
+    QRadioButton* JPEG24bit = nullptr;
+    QCheckBox* JPEGGray = nullptr;
+    QCheckBox* JPEGProgressive = nullptr;
+    QSlider* JPEGQuality = nullptr;
+
+    // ---- other controls ----
+    QPushButton* ChBeep1 = nullptr;
+    QPushButton* ChBeep2 = nullptr;
+    QToolButton* Play1 = nullptr;
+    QToolButton* Play2 = nullptr;
+    QPushButton* ChoutDir = nullptr;
+    QLineEdit* DigitsEdit = nullptr;
+    QLabel* FileNameEx = nullptr;
+    QPushButton* RestoreDefaults = nullptr;
+    QLabel* Thumbnail = nullptr;
+    QLabel* StatCount = nullptr;
+    QLabel* StatBytes = nullptr;
+    QLabel* StatX = nullptr;
+    QLabel* StatY = nullptr;
+    QLabel* StatForm = nullptr;
+    QLabel* StatFilename = nullptr;
+    QLabel* LabVersion = nullptr;
+    QLabel* Image1 = nullptr;
+    QLabel* Image2 = nullptr;
+    QLabel* Label16 = nullptr;
+
+    // ---- non-visual parts ----
+    QFileDialog* OpenDialog = nullptr;
+    QList<QAction*> ActionList1;
+    QAction* AFinalizeInit = nullptr;
+    QAction* APrepareInit = nullptr;
+
+    // ---- run-time state ----
+    TViewerHandle NextViewer = 0;
+    bool InstanceMutex = false; // the instance lock is held
+    bool StartMinimizePending = true;
+    bool IgnoreNextClipboardChange = true;
+    bool ActivationUpdating = false;
+    bool FinalizeArmed = false;
+    quint8 FirstRun = 0;
+    bool InstanceCheckPending = true;
+    bool DigitsAutoWidening = false;
+    bool FileNameExFrozen = false;
+    bool DigitsWidened = false;
+    qint32 DigitsOverride = 0;
+    qint32 RunningSaves = 0;
+    qint32 SavedCount = 0;
+    qint64 SavedBytes = 0; // 64 bits: a day's screenshots easily pass 2 GiB
+    QString LastFileName;
+    QString VersionText;
+    TSaveFormat SaveFormat = TSaveFormat::sfBMP; // kept from one capture to the next
+    // Set when this process is a second instance (or a `-terminate`) and must end at once.
+    bool EndRequested = false;
+
+    // ---- handlers ----
+    // clipboard (capture/)
+    void ClipboardChanged();
+    void ClipboardChainChanged(TViewerHandle removed, TViewerHandle next);
+    // size and scaling (capture/)
+    void ARClick(QObject* sender);
+    // naming (capture/)
+    QString NextFilePath();
+    QString NextFileName();
+    void UpdateFileNameEx(QObject* sender);
+    void OptDigitAutoToggle(QObject* sender);
+    void DigitChange(QObject* sender, bool& allowChange, int newValue, TUpDownDirection direction);
+    // save thread and completion (capture/)
+    void ApplyJPEGSettings(TJPEGImage& jpeg);
+    void ThreadDone(TStowThread* sender);
+    // Runs the event loop until every running save has completed (shutdown).
+    void WaitForRunningSaves();
+    // tray (tray/)
+    void ToggleActivate(QObject* sender);
+    void ToggleSystray(QObject* sender);
+    void RestoreFromTI(QObject* sender);
+    void RestoreTI(QObject* sender);
+    void Quit(QObject* sender);
+    void MinimizeTI();
+    void StartBusyIcon();
+    void StopBusyIcon();
+    // audio (audio/)
+    enum class TFeedbackEvent { SaveStarted, SaveFinished };
+    void PlayFeedbackSound(TFeedbackEvent event);
+    void AudioClick(QObject* sender);
+    void ChBeepMode(QObject* sender);
+    void ChBeep(QObject* sender);
+    void TestBeep(QObject* sender);
+    // settings (settings/)
+    bool ReadSettings();
+    void WriteSettings();
+    void ApplyFactoryDefaults();
+    void SysAutoStart(QObject* sender);
+    void RestoreJPEGsettings(QObject* sender);
+    // shell (ui/, app/)
+    void ChooseOutDir(QObject* sender);
+    void URL_MNG(QObject* sender);
+    void URL_Fennmoor(QObject* sender);
+    void PrepareInit(QObject* sender);
+    void FinalizeInit(QObject* sender);
+
+    // The help context of a widget or of its nearest container that has one (0: none).
+    static int HelpContextOf(const QWidget* widget);
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateControls();  // ui/svxformcontrols.cpp: every control at its resource value
+    void ConnectHandlers(); // ui/svxformhandlers.cpp: controls and actions to their handlers
+    void StartupSequence(const QStringList& arguments); // app/startupsequence.cpp
+    void ShutdownSequence();                            // app/shutdownsequence.cpp
+    void ShowHelpFor(QWidget* widget);                  // ui/helpcontexts.cpp
+    void CaptureClipboardImage();                       // capture/capturesequence.cpp
+
+    QSet<TStowThread*> FRunningThreads; // saves started and not yet completed
+};

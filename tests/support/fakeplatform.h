@@ -1,0 +1,93 @@
+#pragma once
+
+#include "platform/clipboardchain.h"
+#include "platform/desktop.h"
+#include "platform/messagebox.h"
+#include "platform/platform.h"
+#include "platform/singleinstance.h"
+
+#include <QList>
+#include <QPoint>
+#include <QString>
+#include <deque>
+#include <memory>
+#include <utility>
+
+// Message boxes that record what was shown and answer from a queue (Ok / Yes by default).
+class TFakeMessageBoxes : public IMessageBoxes {
+public:
+    TBoxResult Show(const TBoxRequest& request) override;
+    void ShowAsync(const TBoxRequest& request, std::function<void(TBoxResult)> done) override;
+
+    QList<TBoxRequest> Shown;
+    std::deque<TBoxResult> Answers;
+};
+
+// A clipboard with an emulated viewer chain: the test decides what is offered and records what
+// the window passes on.
+class TFakeClipboardChain : public IClipboardChain {
+    Q_OBJECT
+public:
+    TViewerHandle Join() override;
+    void Leave(TViewerHandle next) override;
+    void SendDrawClipboard(TViewerHandle viewer) override;
+    void SendChangeChain(TViewerHandle viewer, TViewerHandle removed, TViewerHandle next) override;
+    bool HasImage() override { return OfferImage; }
+    std::optional<QImage> CopyImage() override;
+
+    // Puts a picture on the clipboard and announces the change.
+    void SetImage(const QImage& image);
+    // Puts text on the clipboard and announces the change.
+    void SetText();
+    // An image is offered, but the transfer fails.
+    void SetBrokenImage();
+
+    TViewerHandle JoinAnswer = 0; // the next viewer Join returns
+    bool Joined = false;
+    bool Left = false;
+    TViewerHandle LeftWithNext = 0;
+    bool OfferImage = false;
+    std::optional<QImage> Image;
+    QList<TViewerHandle> DrawSentTo;
+    QList<std::tuple<TViewerHandle, TViewerHandle, TViewerHandle>> ChangeSent;
+};
+
+class TFakeDesktop : public IDesktop {
+public:
+    std::optional<QString> ChooseFolder(const QString& title, QWidget* owner) override;
+    void OpenUrl(const QString& url) override { Opened.append(url); }
+    void ShowHelpPopup(const QString& text, const QPoint& screenPos) override;
+
+    std::optional<QString> FolderAnswer;
+    QString FolderTitle;
+    QList<QString> Opened;
+    QList<std::pair<QString, QPoint>> Popups;
+};
+
+class TFakeSingleInstance : public ISingleInstance {
+public:
+    bool AcquireLock() override;
+    void ReleaseLock() override { Locked = false; }
+    bool Publish(std::function<void()> onClose) override;
+    TCloseResult RequestClose() override;
+
+    bool OtherRunning = false; // the lock is held by another instance
+    bool CanPublish = true;
+    TCloseResult CloseAnswer = TCloseResult::Closed;
+    bool Locked = false;
+    int CloseRequests = 0;
+    std::function<void()> OnClose;
+};
+
+// All fakes, put in force for the lifetime of the object.
+class TFakePlatform {
+public:
+    TFakePlatform();
+    TFakeMessageBoxes Boxes;
+    TFakeClipboardChain Clipboard;
+    TFakeDesktop Desktop;
+    TFakeSingleInstance Instance;
+
+private:
+    std::unique_ptr<TScopedPlatform> FScope;
+};
