@@ -75,19 +75,19 @@ qint64 PowerOfTen(int digits) {
 TNameResult SearchFileName(const TNameSearch& search) {
     int digits = search.Digits;
     qint64 k = search.Automatic ? 0 : ReadStartValue(search.StartText) - 1;
-    QString name;
     for (;;) {
+        QString name;
         do {
             ++k;
             name =
                 search.BaseName + FormatNumber(k + search.RunningSaves, digits) + search.Extension;
             if (!search.Taken(search.Directory + name))
-                return {name, digits};
+                break;
         } while (k < PowerOfTen(digits));
+        // Reaching 10^N means the width is used up: one digit more, and the number 10^N
+        // itself is skipped whether or not its file exists.
         if (k != PowerOfTen(digits) || digits >= MaxDigits)
             return {name, digits};
-        // Every number of this width is taken: one digit more. The number 10^N itself is
-        // skipped; the search goes on after it.
         ++digits;
         if (search.Widen)
             search.Widen(digits);

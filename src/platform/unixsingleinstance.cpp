@@ -92,8 +92,7 @@ bool TUnixSingleInstance::Publish(std::function<void()> onClose) {
                 if (onClose)
                     onClose();
                 socket->write(CloseAnswer);
-                socket->flush();
-                socket->waitForBytesWritten(1000);
+                // disconnectFromServer sends what is still buffered before it closes.
                 socket->disconnectFromServer();
             });
         }
@@ -107,9 +106,9 @@ ISingleInstance::TCloseResult TUnixSingleInstance::RequestClose() {
     if (!socket.waitForConnected(ConnectTimeoutMs))
         return TCloseResult::CannotConnect;
     socket.write(CloseRequest);
-    socket.flush();
-    if (!socket.waitForBytesWritten(ConnectTimeoutMs))
-        return TCloseResult::NoAnswer;
+    while (socket.bytesToWrite() > 0)
+        if (!socket.waitForBytesWritten(ConnectTimeoutMs))
+            return TCloseResult::NoAnswer;
     while (!socket.canReadLine()) {
         if (!socket.waitForReadyRead(AnswerTimeoutMs))
             return TCloseResult::NoAnswer;
