@@ -1,0 +1,24 @@
+#include "ui/clickfilter.h"
+
+#include <QMouseEvent>
+#include <QWidget>
+
+TClickFilter::TClickFilter(QObject* target, TTrigger trigger, std::function<void()> onClick)
+    : QObject(target), FTrigger(trigger), FOnClick(std::move(onClick)) {
+    target->installEventFilter(this);
+}
+
+bool TClickFilter::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type wanted =
+        FTrigger == TTrigger::Click ? QEvent::MouseButtonRelease : QEvent::MouseButtonDblClick;
+    if (event->type() == wanted) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        if (mouse->button() == Qt::LeftButton && widget &&
+            widget->rect().contains(mouse->position().toPoint())) {
+            FOnClick();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
