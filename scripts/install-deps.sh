@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what Snapvault needs to build, run and test on Debian 12.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev libjpeg62-turbo-dev libmng-dev zlib1g-dev
+  libsndfile1-dev libpulse-dev libcanberra-dev sound-theme-freedesktop libx11-dev
+  fonts-dejavu-core
+  # tests and benchmarks
+  libgtest-dev libbenchmark-dev
+  xvfb xauth x11-utils trayer xclip xdotool imagemagick libjpeg-turbo-progs
+)
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
