@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
+#include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
 #include <algorithm>
@@ -107,6 +108,33 @@ const TContainerSpec Containers[] = {
      0},
     {"GroupStatistics", "TabInfo", TContainerKind::Group, "Statistics", {244, 116, 354, 78}, 2, 0},
 };
+
+// The controls have fixed sizes, drawn for a small dialog font. Desktop fonts are often wider:
+// the window takes the desktop's font, made smaller until every caption fits its control.
+void FitFontToCaptions(QWidget* form) {
+    constexpr int SmallestPixelSize = 9;
+    const QStyle* style = form->style();
+    const int checkExtra = style->pixelMetric(QStyle::PM_IndicatorWidth) +
+                           style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+    const int radioExtra = style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
+                           style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing);
+    QFont font = form->font();
+    for (int pixelSize = QFontInfo(font).pixelSize(); pixelSize >= SmallestPixelSize; --pixelSize) {
+        font.setPixelSize(pixelSize);
+        const QFontMetrics metrics(font);
+        const bool fits = std::ranges::all_of(OptionControls(), [&](const TOptionControl& option) {
+            const bool isCheck = option.Kind == TOptionKind::CheckBox;
+            if (!isCheck && option.Kind != TOptionKind::RadioButton)
+                return true;
+            const QString text = QString(option.Caption).remove(QLatin1Char('&'));
+            return metrics.horizontalAdvance(text) + (isCheck ? checkExtra : radioExtra) + 2 <=
+                   option.Bounds.Width;
+        });
+        if (fits)
+            break;
+    }
+    form->setFont(font);
+}
 
 QRect ToRect(const TBounds& bounds) {
     return {bounds.Left, bounds.Top, bounds.Width, bounds.Height};
@@ -259,6 +287,7 @@ void TSVXForm::CreateControls() {
                    Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(FormWidth, FormHeight);
+    FitFontToCaptions(this);
     if (const QScreen* display = screen())
         move(display->availableGeometry().center() - rect().center());
 
@@ -411,6 +440,7 @@ void TSVXForm::CreateControls() {
     QFont fixedPitch = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixedPitch.setStyleHint(QFont::TypeWriter);
     fixedPitch.setFixedPitch(true);
+    fixedPitch.setPixelSize(QFontInfo(font()).pixelSize());
     FileNameEx->setFont(fixedPitch);
     FileNameEx->setGeometry(72, 124, 170, 18);
     FileNameEx->setToolTip(
@@ -443,7 +473,7 @@ void TSVXForm::CreateControls() {
                                int top, int width) {
         auto* label = new QLabel(text, parent);
         label->setObjectName(QString::fromLatin1(name));
-        label->setGeometry(left, top, width, 16);
+        label->setGeometry(left, top, width, label->sizeHint().height());
         return label;
     };
     QWidget* lastData = parents.value(QStringLiteral("GroupLastImageData"));
@@ -475,7 +505,7 @@ void TSVXForm::CreateControls() {
     QFont titleFont = title->font();
     titleFont.setBold(true);
     titleFont.setItalic(true);
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 2.0);
+    titleFont.setPixelSize(QFontInfo(titleFont).pixelSize() * 2);
     title->setFont(titleFont);
     title->adjustSize();
     AddLabel(TabAbout, QStringLiteral("Version"), 136, 56);
