@@ -4,6 +4,10 @@
 #include <array>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr int FileHeaderSize = 14;
@@ -21,6 +25,26 @@ constexpr std::array<uchar, 256> MakeBitReversal() {
     return table;
 }
 constexpr std::array<uchar, 256> BitReversal = MakeBitReversal();
+
+// 0xffRRGGBB words to the file's blue, green, red, 0. The common 32-bit display case, so it
+// is done four pixels at a time where the processor allows.
+void ClearReserved32(const uchar* source, uchar* target, int width) {
+    int x = 0;
+#if defined(__SSE2__) && Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    const __m128i colorBits = _mm_set1_epi32(0x00FFFFFF);
+    for (; x + 4 <= width; x += 4) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 4 * x));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 4 * x),
+                         _mm_and_si128(pixels, colorBits));
+    }
+#endif
+    for (; x < width; ++x) {
+        quint32 pixel;
+        std::memcpy(&pixel, source + 4 * x, 4);
+        pixel = qToLittleEndian(pixel & 0x00FFFFFFu);
+        std::memcpy(target + 4 * x, &pixel, 4);
+    }
+}
 
 void Put16(QByteArray& out, quint16 value) {
     const auto le = qToLittleEndian(value);
@@ -127,12 +151,7 @@ void TBmpFile::FillRow(int fileRow, uchar* target) const {
         qToLittleEndian<quint16>(source, width, target);
         break;
     case TRowKind::ClearReserved32:
-        for (int x = 0; x < width; ++x) {
-            quint32 pixel;
-            std::memcpy(&pixel, source + 4 * x, 4);
-            pixel = qToLittleEndian(pixel & 0x00FFFFFFu); // blue, green, red, then 0
-            std::memcpy(target + 4 * x, &pixel, 4);
-        }
+        ClearReserved32(source, target, width);
         break;
     case TRowKind::SwapRgb24:
         for (int x = 0; x < width; ++x) {

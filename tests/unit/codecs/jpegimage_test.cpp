@@ -152,6 +152,15 @@ TEST(JpegImage, EveryHeldFormatEncodesLikeItsRgbCopy) {
          {QImage::Format_RGB32, QImage::Format_BGR888, QImage::Format_RGB888, QImage::Format_RGB555,
           QImage::Format_Indexed8, QImage::Format_Grayscale8})
         images.push_back(MakeScreenshot(50, 37, format));
+    // Indexes past a short colour table, and no table at all.
+    QImage shortTable(50, 37, QImage::Format_Indexed8);
+    for (int y = 0; y < shortTable.height(); ++y)
+        for (int x = 0; x < shortTable.width(); ++x)
+            shortTable.scanLine(y)[x] = uchar((x + y) % 10);
+    shortTable.setColorTable({qRgb(200, 10, 10), qRgb(10, 200, 10), qRgb(10, 10, 200)});
+    images.push_back(shortTable);
+    shortTable.setColorTable({});
+    images.push_back(shortTable);
     images.push_back(MakeScreenshot(50, 37).convertToFormat(QImage::Format_Mono));
     images.push_back(MakeScreenshot(50, 37).convertToFormat(QImage::Format_MonoLSB));
 
