@@ -21,7 +21,6 @@ int main(int argc, char* argv[]) {
         QElapsedTimer shown;
         shown.start();
         QApplication::setApplicationName(QStringLiteral("Snapvault"));
-        QApplication::setApplicationDisplayName(QStringLiteral("Snapvault"));
         // The window closing ends the program; a leftover error box must not keep it alive.
         QApplication::setQuitOnLastWindowClosed(false);
 

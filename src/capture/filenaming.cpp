@@ -1,5 +1,7 @@
 #include "capture/filenaming.h"
 
+#include "platform/fileprobe.h"
+
 namespace {
 // Beyond this the numbers would not fit the counter; ten million files per width are taken
 // long before.
@@ -63,6 +65,18 @@ QString DirectoryPart(const QString& directoryText) {
     if (directoryText.endsWith(QLatin1Char('/')))
         return directoryText;
     return directoryText + QLatin1Char('/');
+}
+
+bool TakenByRunningSave(const QString& pattern, const QStringList& runningPaths) {
+    const int slash = pattern.lastIndexOf(QLatin1Char('/'));
+    const QString folder = pattern.left(slash + 1);
+    const QString name = pattern.mid(slash + 1);
+    for (const QString& path : runningPaths) {
+        const int pathSlash = path.lastIndexOf(QLatin1Char('/'));
+        if (path.left(pathSlash + 1) == folder && WildcardMatch(name, path.mid(pathSlash + 1)))
+            return true;
+    }
+    return false;
 }
 
 qint64 PowerOfTen(int digits) {

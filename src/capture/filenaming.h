@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <stdexcept>
 
@@ -26,6 +27,9 @@ QString RewriteStartField(const QString& keptText, int newDigits);
 QString ExtensionFor(bool bitmapOut, bool jpgOut);
 // The directory text with a trailing "/"; raises ENamingError when it is empty.
 QString DirectoryPart(const QString& directoryText);
+// Whether a save that has not completed yet writes (or is about to write) a file the pattern
+// names: until its file exists, only this keeps a new capture away from its name.
+bool TakenByRunningSave(const QString& pattern, const QStringList& runningPaths);
 // 10^digits.
 qint64 PowerOfTen(int digits);
 

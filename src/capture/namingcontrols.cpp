@@ -11,25 +11,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-namespace {
-
-// Whether a save that has not completed yet writes (or is about to write) a file the pattern
-// names: such a name is as taken as a file on disk.
-bool TakenByRunningSave(const QString& pattern, const QSet<TStowThread*>& running) {
-    const int slash = pattern.lastIndexOf(QLatin1Char('/'));
-    const QString folder = pattern.left(slash + 1);
-    const QString name = pattern.mid(slash + 1);
-    for (const TStowThread* thread : running) {
-        const QString& path = thread->FileName();
-        const int pathSlash = path.lastIndexOf(QLatin1Char('/'));
-        if (path.left(pathSlash + 1) == folder && WildcardMatch(name, path.mid(pathSlash + 1)))
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
 QString TSVXForm::NextFilePath() {
     return DirectoryPart(OutputDirEdit->text()) + NextFileName();
 }
@@ -43,8 +24,11 @@ QString TSVXForm::NextFileName() {
     search.Automatic = OptDigitAuto->isChecked();
     search.StartText = OptDigitFrom->text();
     search.RunningSaves = RunningSaves;
-    search.Taken = [this](const QString& path) {
-        return FileProbe(path) || TakenByRunningSave(path, FRunningThreads);
+    QStringList running;
+    for (const TStowThread* thread : std::as_const(FRunningThreads))
+        running.append(thread->FileName());
+    search.Taken = [running](const QString& path) {
+        return FileProbe(path) || TakenByRunningSave(path, running);
     };
     search.Widen = [this](int newDigits) {
         DigitsAutoWidening = true;

@@ -96,6 +96,15 @@ TEST_F(FileNaming, WildcardsAndFoldersCountAsTaken) {
     EXPECT_EQ(Search([](TNameSearch& s) { s.BaseName = "S*"; }).FileName, "S*0003.jpg");
 }
 
+TEST(NamingHelpers, RunningSavesReserveTheirNames) {
+    const QStringList running{"/out/SV0001.jpg", "/other/SV0002.jpg"};
+    EXPECT_TRUE(TakenByRunningSave("/out/SV0001.jpg", running));
+    EXPECT_FALSE(TakenByRunningSave("/out/SV0002.jpg", running)); // another folder's save
+    EXPECT_TRUE(TakenByRunningSave("/out/SV?001.jpg", running));  // wildcards as on disk
+    EXPECT_FALSE(TakenByRunningSave("/out/SV0001.png", running));
+    EXPECT_FALSE(TakenByRunningSave("/out/SV0001.jpg", {}));
+}
+
 TEST(NamingHelpers, NumberFormatsAndStartField) {
     EXPECT_EQ(NumberFormat(4), "%.4d");
     EXPECT_EQ(FormatNumber(42, 4), "0042");

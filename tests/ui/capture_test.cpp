@@ -1,0 +1,270 @@
+// The capture sequence driven through the fake clipboard: the gate, the labels, the save
+// threads and their completion, as the window does them.
+#include "app/reporterror.h"
+#include "app/splash.h"
+#include "formfixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QRadioButton>
+#include <QSlider>
+#include <cerrno>
+#include <gtest/gtest.h>
+
+namespace {
+
+QImage Picture(int w, int h, QRgb colour = qRgb(40, 80, 120)) {
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(colour);
+    image.setPixel(0, 0, qRgb(255, 255, 255));
+    return image;
+}
+
+class Capture : public ::testing::Test {
+protected:
+    Capture() : Window(TFormUnderTest::TStart::AsFirstInstance), Form(*Window.Form) {
+        Output = Window.Folder() + QStringLiteral("/out");
+        QDir().mkpath(Output);
+        Form.OutputDirEdit->setText(Output);
+        Form.BitmapOut->setChecked(true);
+    }
+
+    TFakeClipboardChain& Clipboard() { return Window.Platform.Clipboard; }
+    QList<TBoxRequest>& Boxes() { return Window.Platform.Boxes.Shown; }
+
+    // Runs the event loop until every save has completed.
+    void WaitForSaves() {
+        QDeadlineTimer deadline(20000);
+        while (Form.RunningSaves > 0 && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        ASSERT_EQ(Form.RunningSaves, 0);
+    }
+
+    QStringList Files() const {
+        return QDir(Output).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    }
+
+    TFormUnderTest Window;
+    TSVXForm& Form;
+    QString Output;
+};
+
+TEST_F(Capture, JoiningSwallowsExactlyOneNotice) {
+    // Joining announced the content that was there before: swallowed, nothing captured.
+    EXPECT_TRUE(Clipboard().Joined);
+    EXPECT_FALSE(Form.IgnoreNextClipboardChange);
+    Form.OptActivate->setChecked(true);
+    Clipboard().SetImage(Picture(8, 6));
+    WaitForSaves();
+    EXPECT_EQ(Files(), QStringList{"SV0000.bmp"});
+}
+
+TEST_F(Capture, InactiveOrNonImageChangesDoNothing) {
+    Clipboard().SetImage(Picture(8, 6)); // inactive
+    Form.OptActivate->setChecked(true);
+    Clipboard().SetText();
+    WaitForSaves();
+    EXPECT_TRUE(Files().isEmpty());
+    EXPECT_EQ(Form.StatX->text(), "n/a");
+    EXPECT_EQ(Form.StatForm->text(), "n/a");
+    EXPECT_EQ(Form.StatCount->text(), "0");
+    EXPECT_TRUE(Boxes().isEmpty());
+}
+
+TEST_F(Capture, FailedTransferShowsTheErrorAndChangesNothing) {
+    Form.OptActivate->setChecked(true);
+    errno = EACCES; // whatever happened before must not colour the box
+    Clipboard().SetBrokenImage();
+    ASSERT_EQ(Boxes().size(), 1);
+    EXPECT_EQ(Boxes()[0].Text, "Error transferring data from clipboard");
+    EXPECT_EQ(Boxes()[0].Caption, "An error has occurred");
+    EXPECT_EQ(Boxes()[0].Owner, nullptr);
+    EXPECT_EQ(Form.StatX->text(), "n/a");
+    EXPECT_EQ(Form.StatFilename->text(), "n/a");
+    EXPECT_EQ(Form.RunningSaves, 0);
+    EXPECT_TRUE(Files().isEmpty());
+}
+
+TEST_F(Capture, LabelsShowThePictureAsCaptured) {
+    Form.OptActivate->setChecked(true);
+    Form.OptResizeTo->setCurrentIndex(0); // 320x200
+    Form.OptResizeDown->setChecked(true);
+    Clipboard().SetImage(Picture(640, 480));
+    EXPECT_EQ(Form.StatX->text(), "640");
+    EXPECT_EQ(Form.StatY->text(), "480");
+    EXPECT_EQ(Form.StatForm->text(), "Windows Bitmap (.bmp)");
+    EXPECT_EQ(Form.StatFilename->text(), Output + "/SV0000.bmp");
+    EXPECT_EQ(Form.LastFileName, Output + "/SV0000.bmp");
+    // The thumbnail shows the captured proportions at the control's size.
+    EXPECT_EQ(Form.Thumbnail->pixmap().size(), QSize(209, 156));
+    WaitForSaves();
+    EXPECT_EQ(QImage(Output + "/SV0000.bmp").size(), QSize(320, 200));
+
+    Form.JpgOut->setChecked(true);
+    Clipboard().SetImage(Picture(10, 10));
+    EXPECT_EQ(Form.StatForm->text(), "JPEG (.jpg)");
+    Form.PngOut->setChecked(true);
+    Clipboard().SetImage(Picture(10, 10));
+    EXPECT_EQ(Form.StatForm->text(), "Portable Network Graphivs (.png)");
+    WaitForSaves();
+}
+
+TEST_F(Capture, SmallPicturesAreDroppedUnseen) {
+    Form.OptActivate->setChecked(true);
+    Form.OptMinImageSize->setCurrentIndex(2); // 640 x 480
+    Clipboard().SetImage(Picture(639, 1000));
+    Clipboard().SetImage(Picture(1000, 479));
+    WaitForSaves();
+    EXPECT_TRUE(Files().isEmpty());
+    EXPECT_EQ(Form.StatX->text(), "n/a");
+    EXPECT_TRUE(Form.Thumbnail->pixmap().isNull());
+    Clipboard().SetImage(Picture(640, 480));
+    WaitForSaves();
+    EXPECT_EQ(Files(), QStringList{"SV0000.bmp"});
+}
+
+TEST_F(Capture, OverlappingSavesGetDistinctNamesAndAllComplete) {
+    Form.OptActivate->setChecked(true);
+    for (int i = 0; i < 5; ++i)
+        Clipboard().SetImage(Picture(300 + i, 200, qRgb(i * 40, 0, 0)));
+    EXPECT_EQ(Form.RunningSaves + Form.SavedCount, 5);
+    WaitForSaves();
+    EXPECT_EQ(Files(),
+              (QStringList{"SV0000.bmp", "SV0001.bmp", "SV0002.bmp", "SV0003.bmp", "SV0004.bmp"}));
+    EXPECT_EQ(Form.SavedCount, 5);
+    EXPECT_EQ(Form.StatCount->text(), "5");
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(QImage(Output + QStringLiteral("/SV000%1.bmp").arg(i)).width(), 300 + i);
+}
+
+TEST_F(Capture, StatisticsCountFilesWithTheLocalesGrouping) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    Form.OptActivate->setChecked(true);
+    // The offscreen display is 32-bit: 54 + 4000 x 682 = 2,728,054 bytes.
+    Clipboard().SetImage(Picture(1000, 682));
+    WaitForSaves();
+    EXPECT_EQ(Form.StatCount->text(), "1");
+    EXPECT_EQ(Form.StatBytes->text(), "2,728,054");
+    EXPECT_EQ(Form.SavedBytes, 2728054);
+    QLocale::setDefault(QLocale::system());
+}
+
+TEST_F(Capture, FailedSaveIsCountedButAddsNoBytes) {
+    Form.OptActivate->setChecked(true);
+    Form.OutputDirEdit->setText(Output + "/missing");
+    Boxes().clear();
+    Clipboard().SetImage(Picture(8, 8));
+    WaitForSaves();
+    ASSERT_EQ(Boxes().size(), 1);
+    EXPECT_EQ(Boxes()[0].Text,
+              QStringLiteral("Datei %1/missing/SV0000.bmp kann nicht erstellt werden").arg(Output));
+    EXPECT_EQ(Boxes()[0].Caption, "No such file or directory");
+    EXPECT_EQ(Form.StatCount->text(), "1");
+    EXPECT_EQ(Form.StatBytes->text(), "0");
+    EXPECT_EQ(Form.SavedBytes, 0);
+}
+
+TEST_F(Capture, EmptyDirectoryAbandonsTheCapture) {
+    Form.OptActivate->setChecked(true);
+    Boxes().clear();
+    Form.OutputDirEdit->setText(QString());
+    ASSERT_EQ(Boxes().size(), 1); // the example label cannot be made either
+    Clipboard().SetImage(Picture(12, 9));
+    ASSERT_EQ(Boxes().size(), 2);
+    EXPECT_TRUE(Boxes()[1].Text.contains("directory"));
+    // Seen, but not saved.
+    EXPECT_EQ(Form.StatX->text(), "12");
+    EXPECT_EQ(Form.StatFilename->text(), "n/a");
+    EXPECT_EQ(Form.RunningSaves, 0);
+    EXPECT_TRUE(Form.LastFileName.isEmpty());
+}
+
+TEST_F(Capture, JpegSettingsAreTakenAtCaptureTime) {
+    Form.OptActivate->setChecked(true);
+    Form.JpgOut->setChecked(true);
+    Form.JPEGGray->setChecked(true);
+    Clipboard().SetImage(Picture(32, 32, qRgb(200, 10, 10)));
+    // Changed while the save may still run: that save keeps what it was given.
+    Form.JPEGGray->setChecked(false);
+    WaitForSaves();
+    EXPECT_EQ(QImage(Output + "/SV0000.jpg").format(), QImage::Format_Grayscale8);
+}
+
+TEST_F(Capture, NumberWidensWhenTheDigitsAreUsedUp) {
+    Form.OptActivate->setChecked(true);
+    Form.OptDigitAuto->setChecked(true);
+    Form.DigitsUD->SetPosition(1);
+    ASSERT_EQ(Form.DigitsUD->Position(), 1);
+    for (int i = 1; i <= 9; ++i)
+        QFile(Output + QStringLiteral("/SV%1.bmp").arg(i)).open(QIODevice::WriteOnly);
+    Clipboard().SetImage(Picture(4, 4));
+    EXPECT_EQ(Form.StatFilename->text(), Output + "/SV11.bmp");
+    EXPECT_EQ(Form.DigitsUD->Position(), 2);
+    WaitForSaves();
+}
+
+TEST_F(Capture, QuittingWaitsForRunningSaves) {
+    Form.OptActivate->setChecked(true);
+    Clipboard().SetImage(Picture(3000, 2000));
+    ASSERT_EQ(Form.RunningSaves, 1);
+    Window.Form.reset(); // the window's end: shutdown
+    const QImage saved(Output + "/SV0000.bmp");
+    EXPECT_EQ(saved.size(), QSize(3000, 2000));
+}
+
+TEST(ClipboardChain, NoticesGoDownTheChainAndItsChangesAreFollowed) {
+    TFakePlatform platform;
+    platform.Clipboard.JoinAnswer = 42;
+    // Built by hand: the fixture's fakes would not have the chain's answer in place.
+    auto form = std::make_unique<TSVXForm>(QStringList{});
+    EXPECT_EQ(form->NextViewer, 42u);
+    // The notice of joining arrives before the successor is known: it goes nowhere.
+    EXPECT_TRUE(platform.Clipboard.DrawSentTo.isEmpty());
+
+    form->ClipboardChainChanged(99, 5); // someone further down leaves
+    EXPECT_EQ(form->NextViewer, 42u);
+    ASSERT_EQ(platform.Clipboard.ChangeSent.size(), 1);
+    EXPECT_EQ(platform.Clipboard.ChangeSent[0],
+              std::make_tuple(TViewerHandle(42), TViewerHandle(99), TViewerHandle(5)));
+    form->ClipboardChainChanged(42, 77); // our successor leaves: the next one follows us
+    EXPECT_EQ(form->NextViewer, 77u);
+    EXPECT_EQ(platform.Clipboard.ChangeSent.size(), 1);
+    platform.Clipboard.SetText();
+    EXPECT_EQ(platform.Clipboard.DrawSentTo.last(), 77u);
+
+    form->ClipboardChainChanged(77, 0); // the last one leaves
+    EXPECT_EQ(form->NextViewer, 0u);
+    const qsizetype sent = platform.Clipboard.DrawSentTo.size();
+    platform.Clipboard.SetText();
+    form->ClipboardChainChanged(5, 6);
+    EXPECT_EQ(platform.Clipboard.DrawSentTo.size(), sent);
+    EXPECT_EQ(platform.Clipboard.ChangeSent.size(), 1);
+
+    form.reset();
+    EXPECT_TRUE(platform.Clipboard.Left);
+    EXPECT_EQ(platform.Clipboard.LeftWithNext, 0u);
+}
+
+TEST(ReportError, CaptionIsTheSystemTextOfTheLastError) {
+    TFakePlatform platform;
+    ShowSplash();
+    ASSERT_NE(Splash(), nullptr);
+    errno = ENOENT;
+    ReportError("FileMapping");
+    EXPECT_EQ(Splash(), nullptr); // the box is never hidden behind the splash
+    errno = 0;
+    ReportError("Filemapping error");
+    ASSERT_EQ(platform.Boxes.Shown.size(), 2);
+    EXPECT_EQ(platform.Boxes.Shown[0].Text, "FileMapping");
+    EXPECT_EQ(platform.Boxes.Shown[0].Caption, "No such file or directory");
+    EXPECT_EQ(platform.Boxes.Shown[0].Icon, TBoxIcon::Information);
+    EXPECT_EQ(platform.Boxes.Shown[1].Caption, "An error has occurred");
+}
+
+} // namespace
