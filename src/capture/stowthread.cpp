@@ -3,6 +3,7 @@
 #include "capture/displayformat.h"
 #include "codecs/bmpwriter.h"
 #include "codecs/graphicerrors.h"
+#include "codecs/ngimage.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
 #include "platform/systemerror.h"
@@ -46,8 +47,12 @@ void SaveImage(TSaveJob& job) {
         job.JPEG->Assign(bitmap);
         job.JPEG->SaveToFile(job.FileName);
         return;
-    case TSaveFormat::sfPNG:
-        throw EFrameworkError(QStringLiteral("PNG output is not available in this build"));
+    case TSaveFormat::sfPNG: {
+        TPNGImage png;
+        png.Assign(bitmap);
+        png.SavePNGFile(job.FileName);
+        return;
+    }
     }
     throw EFrameworkError(QStringLiteral("Error creating image object"));
 }

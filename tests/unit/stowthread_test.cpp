@@ -2,6 +2,7 @@
 #include "fakeplatform.h"
 #include "platform/threadpriority.h"
 
+#include <QColorSpace>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -59,6 +60,14 @@ TEST(SaveImage, WritesTheFormatAsked) {
     SaveImage(jpeg);
     QImage decoded(dir.filePath("a.jpg"));
     EXPECT_EQ(decoded.format(), QImage::Format_Grayscale8);
+
+    QImage picture = Picture(5, 3);
+    picture.setPixel(4, 2, qRgb(200, 100, 50));
+    TSaveJob png = Job(dir.filePath("a.png"), TSaveFormat::sfPNG, picture);
+    SaveImage(png);
+    QImage back = QImage(dir.filePath("a.png")).convertToFormat(QImage::Format_RGB32);
+    back.setColorSpace(QColorSpace()); // the file says sRGB; the pixels are what counts
+    EXPECT_EQ(back, picture);
 }
 
 TEST(SaveImage, UnknownFormatIsAnErrorAndReleasesTheJob) {
