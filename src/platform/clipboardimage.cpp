@@ -21,7 +21,6 @@ std::optional<QImage> Decode(const QByteArray& bytes, const QByteArray& format) 
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, format);
     reader.setAutoDetectImageFormat(true);
-    reader.setAllocationLimit(MaxClipboardImageMegabytes);
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return std::nullopt;
@@ -41,6 +40,9 @@ bool MimeDataOffersImage(const QMimeData& data) {
 }
 
 std::optional<QImage> ImageFromMimeData(const QMimeData& data) {
+    // Qt's own conversion of clipboard images reads with the global limit too; the default
+    // (128 MB) would refuse an 8K screenshot.
+    QImageReader::setAllocationLimit(MaxClipboardImageMegabytes);
     // An image set in this process travels as a QImage already.
     if (data.hasImage()) {
         const QVariant variant = data.imageData();

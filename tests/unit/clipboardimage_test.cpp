@@ -57,6 +57,17 @@ TEST(ClipboardImage, UndecodableOffersAreFailedTransfers) {
     EXPECT_FALSE(ImageFromMimeData(huge).has_value());
 }
 
+TEST(ClipboardImage, EightKScreenshotsAreNotTooLarge) {
+    // 7680 x 4320 at 32 bits is more than Qt's default reading limit of 128 MB.
+    QImage image(7680, 4320, QImage::Format_RGB32);
+    image.fill(qRgb(5, 6, 7));
+    QMimeData data;
+    data.setData("image/bmp", Encoded(image, "BMP"));
+    const auto copied = ImageFromMimeData(data);
+    ASSERT_TRUE(copied.has_value());
+    EXPECT_EQ(copied->size(), image.size());
+}
+
 TEST(ClipboardImage, TextIsNoPicture) {
     QMimeData text;
     text.setText("hello");
