@@ -2,10 +2,15 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
 namespace {
+
+// Room handed to deflate per call when the caller watches the progress. deflate only returns
+// output when it closes a block, so finer slices would not stop it any sooner.
+constexpr std::size_t SliceBytes = 16384;
 
 // Keeps a deflate stream and always ends it, whichever way the compression goes.
 class TDeflater {
@@ -30,57 +35,45 @@ private:
     int FInitResult = Z_STREAM_ERROR;
 };
 
-// One deflate call with the whole input and `room` bytes of output.
-TDeflateResult RunDeflate(TDeflater& deflater, const quint8* data, std::size_t size,
-                          std::size_t room) {
+} // namespace
+
+TDeflateResult Deflate(const quint8* data, std::size_t size, const TZLIBParams& params,
+                       const TKeepGoing& keepGoing) {
     TDeflateResult result;
-    result.Data.resize(room);
+    if (size > UINT_MAX)
+        return result;
+    TDeflater deflater(params);
+    if (!deflater.Ready())
+        return result;
     z_stream& stream = deflater.Stream();
+    const uLong bound = deflateBound(&stream, uLong(size));
+    if (bound > UINT_MAX)
+        return result;
+    result.Data.resize(bound);
     stream.next_in = const_cast<Bytef*>(data);
     stream.avail_in = uInt(size);
     stream.next_out = result.Data.data();
-    stream.avail_out = uInt(room);
-    const int status = deflate(&stream, Z_FINISH);
-    if (status == Z_STREAM_END) {
-        result.Data.resize(stream.total_out);
-        result.Outcome = TDeflateOutcome::Done;
-    } else {
-        result.Data.clear();
-        result.Outcome = (status == Z_OK || status == Z_BUF_ERROR) ? TDeflateOutcome::TooLong
-                                                                   : TDeflateOutcome::Failed;
+    for (;;) {
+        const std::size_t room = result.Data.size() - stream.total_out;
+        stream.avail_out = uInt(keepGoing ? std::min(room, SliceBytes) : room);
+        const int status = deflate(&stream, Z_FINISH);
+        if (status == Z_STREAM_END) {
+            result.Data.resize(stream.total_out);
+            result.Outcome = TDeflateOutcome::Done;
+            return result;
+        }
+        // Short of room within the bound, or no progress: zlib itself is at fault.
+        const bool progressing = keepGoing && (status == Z_OK || status == Z_BUF_ERROR) &&
+                                 stream.avail_out == 0 && stream.total_out < result.Data.size();
+        if (!progressing) {
+            result.Data.clear();
+            result.Outcome = TDeflateOutcome::Failed;
+            return result;
+        }
+        if (!keepGoing(stream.total_out)) {
+            result.Data.clear();
+            result.Outcome = TDeflateOutcome::Stopped;
+            return result;
+        }
     }
-    return result;
-}
-
-} // namespace
-
-TDeflateResult DeflateAll(const quint8* data, std::size_t size, const TZLIBParams& params) {
-    if (size > UINT_MAX)
-        return {};
-    TDeflater deflater(params);
-    if (!deflater.Ready())
-        return {};
-    const uLong bound = deflateBound(&deflater.Stream(), uLong(size));
-    if (bound > UINT_MAX)
-        return {};
-    TDeflateResult result = RunDeflate(deflater, data, size, bound);
-    // The bound is zlib's promise that one run completes; anything else is a zlib fault.
-    if (result.Outcome == TDeflateOutcome::TooLong)
-        result.Outcome = TDeflateOutcome::Failed;
-    return result;
-}
-
-TDeflateResult DeflateWithin(const quint8* data, std::size_t size, const TZLIBParams& params,
-                             std::size_t limit) {
-    if (size > UINT_MAX)
-        return {};
-    TDeflater deflater(params);
-    if (!deflater.Ready())
-        return {};
-    const uLong bound = deflateBound(&deflater.Stream(), uLong(size));
-    if (limit >= bound)
-        return RunDeflate(deflater, data, size, bound);
-    if (limit == 0)
-        return {TDeflateOutcome::TooLong, {}};
-    return RunDeflate(deflater, data, size, limit);
 }

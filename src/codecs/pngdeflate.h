@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 // The five deflate settings of a PNG bitmap.
@@ -17,7 +18,7 @@ using TByteBuffer = std::vector<quint8>;
 
 enum class TDeflateOutcome {
     Done,    // the whole zlib stream is in the output
-    TooLong, // the stream would be longer than the limit; the output is empty
+    Stopped, // the caller lost interest part way; the output is empty
     Failed   // zlib refused the settings or ran out of memory; the output is empty
 };
 
@@ -26,13 +27,13 @@ struct TDeflateResult {
     TByteBuffer Data;
 };
 
-// Compresses the input to one zlib stream in a single deflate run whose output room is sized by
-// deflateBound(), so it never has to start over.
-TDeflateResult DeflateAll(const quint8* data, std::size_t size, const TZLIBParams& params);
+// Asked with the count of compressed bytes so far; false stops the compression.
+using TKeepGoing = std::function<bool(std::size_t produced)>;
 
-// Same stream as DeflateAll, but only when it is at most `limit` bytes long. Deflate stops as soon
-// as its output room of `limit` bytes is full, which spares most of the work for inputs that
-// cannot beat a known length. Deflate's output does not depend on the room it is given, so a
-// stream that fits is byte for byte the one DeflateAll makes.
-TDeflateResult DeflateWithin(const quint8* data, std::size_t size, const TZLIBParams& params,
-                             std::size_t limit);
+// Compresses the input to one zlib stream in a single deflate run (one finishing call over the
+// whole input) into one output buffer sized by deflateBound(), so it never has to start over.
+// With `keepGoing`, the output room is handed out in slices and keepGoing is asked after each;
+// deflate's output does not depend on how its room is sliced, so a stream that completes is
+// byte for byte the one a single call makes.
+TDeflateResult Deflate(const quint8* data, std::size_t size, const TZLIBParams& params,
+                       const TKeepGoing& keepGoing = {});

@@ -1,10 +1,12 @@
 #include "codecs/pngencoder.h"
 
+#include "codecs/pngcandidates.h"
 #include "codecs/pngpack.h"
 #include "codecs/pngpixels.h"
 
 #include <algorithm>
 #include <array>
+#include <thread>
 
 namespace {
 
@@ -57,8 +59,7 @@ TByteBuffer CompressColorRows(const TPNGPixelSource& source, bool withAlpha,
     for (int y = 0; y < height; ++y)
         PackColorRow(source.Row(y, scratch.data()), width, withAlpha,
                      rows.data() + std::size_t(y) * rowBytes);
-    TDeflateResult result = DeflateAll(rows.data(), rows.size(), params);
-    return std::move(result.Data);
+    return Deflate(rows.data(), rows.size(), params).Data;
 }
 
 // Renumbers the first-seen indices of the rows to the sorted palette's positions.
@@ -81,54 +82,13 @@ void RenumberRows(TByteBuffer& rows8, int width, const TPNGColorCounter& counter
     }
 }
 
-std::vector<int> CandidateDepths(int colorCount) {
-    // Smallest depth first: its input is the shortest, so it is the cheapest to compress in
-    // full, and the larger ones then only run until they exceed the best length.
-    if (colorCount <= 2)
-        return {1, 2, 4, 8};
-    if (colorCount <= 4)
-        return {2, 4, 8};
-    if (colorCount <= 16)
-        return {4, 8};
-    return {8};
-}
-
-// Compresses the candidates and keeps the winner: the shortest stream, the larger depth on equal
-// lengths. A candidate is only compressed as far as it can still win: against a smaller depth
-// it may be as long as the best so far, against a larger one it must be strictly shorter.
-// A candidate whose compression fails counts as empty, the shortest possible, so it would be
-// chosen and fail the save: the search ends there with empty data.
-void CompressPalette(const TByteBuffer& rows8, int width, int height, int colorCount,
-                     const TZLIBParams& params, TPNGData& data) {
-    bool haveBest = false;
-    for (const int depth : CandidateDepths(colorCount)) {
-        TByteBuffer packed;
-        const TByteBuffer* rows = &rows8;
-        if (depth != 8) {
-            packed = PackIndexRows(rows8.data(), width, height, depth);
-            rows = &packed;
-        }
-        TDeflateResult result;
-        if (!haveBest) {
-            result = DeflateAll(rows->data(), rows->size(), params);
-        } else {
-            const std::size_t best = data.Compressed.size();
-            if (depth < data.BitDepth && best == 0)
-                continue;
-            const std::size_t limit = depth > data.BitDepth ? best : best - 1;
-            result = DeflateWithin(rows->data(), rows->size(), params, limit);
-        }
-        if (result.Outcome == TDeflateOutcome::Failed) {
-            data.BitDepth = depth;
-            data.Compressed.clear();
-            return;
-        }
-        if (result.Outcome == TDeflateOutcome::Done) {
-            data.BitDepth = depth;
-            data.Compressed = std::move(result.Data);
-            haveBest = true;
-        }
-    }
+// Two candidates at a time when the machine has the cores and the rows are large enough for the
+// helper thread to pay off.
+int CandidateWorkers(int requested, std::size_t rowBytes) {
+    if (requested > 0)
+        return requested;
+    constexpr std::size_t WorthAHelper = 256 * 1024;
+    return rowBytes >= WorthAHelper && std::thread::hardware_concurrency() >= 2 ? 2 : 1;
 }
 
 } // namespace
@@ -152,7 +112,11 @@ TPNGData BuildPNGData(const QImage& bitmap, const TPNGSettings& settings) {
     SortPalette(data.Palette);
     data.TRNSCount = TRNSCount(data.Palette);
     RenumberRows(scan.Rows8, data.Width, scan.Counter, data.Palette);
-    CompressPalette(scan.Rows8, data.Width, data.Height, scan.Counter.Count(), settings.ZLIB, data);
+    TCandidateChoice choice =
+        ChooseCandidate(scan.Rows8, data.Width, data.Height, scan.Counter.Count(), settings.ZLIB,
+                        CandidateWorkers(settings.Workers, scan.Rows8.size()));
+    data.BitDepth = choice.BitDepth;
+    data.Compressed = std::move(choice.Compressed);
     return data;
 }
 

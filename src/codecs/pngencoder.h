@@ -13,6 +13,7 @@ struct TPNGSettings {
     qint32 TransparentColor = -1; // red bits 0-7, green 8-15, blue 16-23; negative: none
     QImage MaskBitmap;            // null: no mask
     TZLIBParams ZLIB;
+    int Workers = 0; // candidates compressed at a time; 0: two on a multi-core machine
 };
 
 // The content of the chunks of one PNG file.

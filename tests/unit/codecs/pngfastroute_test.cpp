@@ -1,6 +1,7 @@
 // The writer's fast route (hashed colour lookup, one deflate run per candidate, candidates cut
 // short once they cannot win) must give byte for byte the file of the plain algorithm.
 
+#include "codecs/pngencoder.h"
 #include "pngreference.h"
 #include "pngtestutil.h"
 
@@ -72,6 +73,30 @@ INSTANTIATE_TEST_SUITE_P(Pictures, PngFastRoute, ::testing::ValuesIn(Cases),
                              name.replace(' ', '_');
                              return name.toStdString();
                          });
+
+// Candidates compressed one or two at a time (one stopping the other) end in the same choice.
+TEST(PngFastRouteWorkers, OneOrTwoAtATimeChooseTheSameStream) {
+    struct TPicture {
+        int Width, Height, Colors;
+        unsigned NoiseEvery;
+    };
+    const TPicture pictures[] = {{1, 1, 1, 4},     {3, 1, 2, 4},    {640, 400, 2, 509},
+                                 {640, 400, 2, 3}, {300, 97, 4, 7}, {501, 203, 9, 50}};
+    for (const TPicture& p : pictures) {
+        const QImage picture = ColorsImage(p.Width, p.Height, p.Colors, 77, p.NoiseEvery);
+        const std::vector<TChunk> reference = ParseChunks(ReferencePNG(picture));
+        for (const int workers : {1, 2}) {
+            TPNGSettings settings;
+            settings.Workers = workers;
+            const TPNGData data = BuildPNGData(picture, settings);
+            EXPECT_EQ(data.BitDepth, Header(reference).BitDepth) << p.Width << " " << workers;
+            EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(data.Compressed.data()),
+                                 qsizetype(data.Compressed.size())),
+                      IDATStream(reference))
+                << p.Width << " " << workers;
+        }
+    }
+}
 
 // Runs of equal use counts make the swap sort's unstable order visible.
 TEST(PngFastRouteOrder, TiedUseCountsKeepTheSwapSortOrder) {
