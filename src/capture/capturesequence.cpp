@@ -7,7 +7,6 @@
 #include "capture/thumbnail.h"
 #include "codecs/jpegimage.h"
 #include "platform/clipboardchain.h"
-#include "platform/messagebox.h"
 #include "platform/platform.h"
 #include "platform/programinfo.h"
 #include "platform/systemerror.h"
@@ -57,11 +56,7 @@ void TSVXForm::CaptureClipboardImage() {
     try {
         fileName = NextFilePath();
     } catch (const ENamingError& error) {
-        TBoxRequest request;
-        request.Text = QString::fromUtf8(error.what());
-        request.Caption = QStringLiteral("Snapvault");
-        request.Icon = TBoxIcon::Warning;
-        Platform().Boxes->Show(request);
+        ShowNamingError(error);
         return;
     }
     StatFilename->setText(fileName);

@@ -11,6 +11,9 @@ public:
     ENamingError();
 };
 
+// Tells the user why no file name could be made.
+void ShowNamingError(const ENamingError& error);
+
 // printf-style number format for a digit count: "%.4d" for 4.
 QString NumberFormat(int digits);
 // The number with at least `digits` digits, zero-padded; longer numbers are written in full.

@@ -11,6 +11,14 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+void ShowNamingError(const ENamingError& error) {
+    TBoxRequest request;
+    request.Text = QString::fromUtf8(error.what());
+    request.Caption = QStringLiteral("Snapvault");
+    request.Icon = TBoxIcon::Warning;
+    Platform().Boxes->Show(request);
+}
+
 QString TSVXForm::NextFilePath() {
     return DirectoryPart(OutputDirEdit->text()) + NextFileName();
 }
@@ -45,11 +53,7 @@ void TSVXForm::UpdateFileNameEx(QObject*) {
     try {
         FileNameEx->setText(NextFileName());
     } catch (const ENamingError& error) {
-        TBoxRequest request;
-        request.Text = QString::fromUtf8(error.what());
-        request.Caption = QStringLiteral("Snapvault");
-        request.Icon = TBoxIcon::Warning;
-        Platform().Boxes->Show(request);
+        ShowNamingError(error);
     }
 }
 
