@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -49,29 +50,27 @@ TDeflateResult Deflate(const quint8* data, std::size_t size, const TZLIBParams& 
     const uLong bound = deflateBound(&stream, uLong(size));
     if (bound > UINT_MAX)
         return result;
-    result.Data.resize(bound);
+    // Not zero-filled: a bound for 8K pictures runs to tens of megabytes, of which a screenshot
+    // needs a small part; only that part is copied out at the end.
+    const auto output = std::make_unique_for_overwrite<quint8[]>(bound);
     stream.next_in = const_cast<Bytef*>(data);
     stream.avail_in = uInt(size);
-    stream.next_out = result.Data.data();
+    stream.next_out = output.get();
     for (;;) {
-        const std::size_t room = result.Data.size() - stream.total_out;
+        const std::size_t room = bound - stream.total_out;
         stream.avail_out = uInt(keepGoing ? std::min(room, SliceBytes) : room);
         const int status = deflate(&stream, Z_FINISH);
         if (status == Z_STREAM_END) {
-            result.Data.resize(stream.total_out);
+            result.Data.assign(output.get(), output.get() + stream.total_out);
             result.Outcome = TDeflateOutcome::Done;
             return result;
         }
         // Short of room within the bound, or no progress: zlib itself is at fault.
         const bool progressing = keepGoing && (status == Z_OK || status == Z_BUF_ERROR) &&
-                                 stream.avail_out == 0 && stream.total_out < result.Data.size();
-        if (!progressing) {
-            result.Data.clear();
-            result.Outcome = TDeflateOutcome::Failed;
+                                 stream.avail_out == 0 && stream.total_out < bound;
+        if (!progressing)
             return result;
-        }
         if (!keepGoing(stream.total_out)) {
-            result.Data.clear();
             result.Outcome = TDeflateOutcome::Stopped;
             return result;
         }

@@ -98,20 +98,6 @@ TEST(PngFastRouteWorkers, OneOrTwoAtATimeChooseTheSameStream) {
     }
 }
 
-// Runs of equal use counts make the swap sort's unstable order visible.
-TEST(PngFastRouteOrder, TiedUseCountsKeepTheSwapSortOrder) {
-    const std::vector<QRgb> colors = DistinctColors(12, 5);
-    const QImage picture = PaintedImage(12, 4, colors, [](int x, int) { return std::size_t(x); });
-    const QByteArray file = WritePNG(picture);
-    EXPECT_EQ(file, ReferencePNG(picture));
-    const std::vector<TChunk> chunks = ParseChunks(file);
-    const TChunk* plte = FindChunk(chunks, "PLTE");
-    ASSERT_NE(plte, nullptr);
-    // All uses equal: the loop swaps nothing, first-seen order stays.
-    for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(quint8(plte->Data[i * 3]), qRed(colors[std::size_t(i)])) << i;
-}
-
 // A mix of transparent and opaque entries with tied counts inside each group.
 TEST(PngFastRouteOrder, TransparentAndTiedEntries) {
     const std::vector<QRgb> colors = DistinctColors(9, 11);

@@ -108,6 +108,21 @@ TEST(PngPalette, MostUsedColourComesFirst) {
     EXPECT_EQ(quint8(plte[3]), qRed(rare));
 }
 
+// The swap loop is not a stable sort: of two equally used colours the later one can end first.
+TEST(PngPalette, SortKeepsTheSwapLoopOrder) {
+    const quint32 opaque = 0xFF000000u;
+    std::vector<TPNGColor> palette = {{opaque | 1, 1}, {opaque | 2, 2}, {opaque | 3, 1},
+                                      {opaque | 4, 3}, {5, 1},          {6, 0}};
+    SortPalette(palette);
+    std::vector<quint32> keys;
+    for (const TPNGColor& c : palette)
+        keys.push_back(c.Key);
+    EXPECT_EQ(keys, (std::vector<quint32>{5, 6, opaque | 4, opaque | 2, opaque | 3, opaque | 1}));
+    EXPECT_EQ(TRNSCount(palette), 2);
+    palette.erase(palette.begin(), palette.begin() + 2);
+    EXPECT_EQ(TRNSCount(palette), 0);
+}
+
 TEST(PngTransparency, TransparentColourGetsTheFirstEntryAndTRNS) {
     const std::vector<QRgb> colors = DistinctColors(6, 3);
     const QImage picture = PaintedImage(
@@ -255,16 +270,24 @@ TEST_F(PngFiles, FullDiskFailsWithTheLibraryReportAndLeavesNoFile) {
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), target));
     TPNGImage png;
     png.Assign(ColorsImage(50, 50, 3));
+    int statusChanges = 0;
+    png.OnStatusChange = [&](TNGImage& sender) {
+        EXPECT_EQ(&sender, &png);
+        ++statusChanges;
+    };
     try {
         png.SavePNGFile(target);
         FAIL() << "no error";
     } catch (const ENGImageException& e) {
+        RecordProperty("message", e.what());
         EXPECT_TRUE(e.Message().startsWith(QStringLiteral("PNG/JNG/MNG error: "))) << e.what();
         EXPECT_TRUE(e.Message().contains(QStringLiteral("[Code=12; Severity=9; Chunknr=")))
             << e.what();
     }
     EXPECT_FALSE(QFileInfo(target).exists() || QFileInfo(target).isSymLink());
-    // libmng still reports the broken write: the object refuses further saves.
+    // libmng still reports the broken write, which the image heard of, and refuses further saves.
+    EXPECT_TRUE(png.Bitmap().Writing());
+    EXPECT_EQ(statusChanges, 1);
     try {
         png.SavePNGFile(Path("after.png"));
         FAIL() << "no error";
