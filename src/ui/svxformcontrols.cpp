@@ -466,7 +466,8 @@ void TSVXForm::CreateControls() {
     Thumbnail = new QLabel(lastImage);
     Thumbnail->setObjectName(QStringLiteral("Thumbnail"));
     Thumbnail->setGeometry(9, 20, 209, 161);
-    Thumbnail->setAlignment(Qt::AlignCenter);
+    // The picture sits at the top-left corner, at its own size.
+    Thumbnail->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Thumbnail->setToolTip(QStringLiteral("Thumbnail of last image saved to disk"));
 
     const auto valueLabel = [](QWidget* parent, const char* name, const QString& text, int left,
