@@ -7,8 +7,9 @@
 //
 // The program does the PNG work itself (colour analysis, bit depth, deflate; see pngencoder.h)
 // and hands libmng the finished chunks; libmng frames them and writes the file through our
-// callbacks. Everything here runs on one thread: a bitmap, its libmng handle and the images
-// attached to it are never shared between threads.
+// callbacks. A bitmap, its libmng handle and the images attached to it belong to one thread
+// (the save thread); only the compression of the bit-depth candidates may borrow a helper
+// thread, which ends before CreatePNG returns.
 
 #include "codecs/graphicerrors.h"
 
