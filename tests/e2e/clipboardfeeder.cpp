@@ -1,0 +1,60 @@
+#include "clipboardfeeder.h"
+
+#include "toolrun.h"
+
+#include <QProcess>
+
+namespace {
+
+const QString XclipProgram = QStringLiteral("xclip");
+
+// -quiet keeps xclip in the foreground, so it stays our child and can be stopped by its id.
+QStringList XclipArguments(const QString& file, const QString& type) {
+    QStringList arguments{QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                          QStringLiteral("-quiet")};
+    if (!type.isEmpty())
+        arguments << QStringLiteral("-t") << type;
+    arguments << QStringLiteral("-i") << file;
+    return arguments;
+}
+
+} // namespace
+
+TClipboardFeeder::TClipboardFeeder(TChildProcesses& children, QProcessEnvironment environment)
+    : FChildren(children), FEnvironment(std::move(environment)) {}
+
+bool TClipboardFeeder::CopyImageAndWaitForFetch(const QString& pngFile, int timeoutMs) {
+    QProcess* xclip = FChildren.Start(XclipProgram,
+                                      XclipArguments(pngFile, QStringLiteral("image/png"))
+                                          << QStringLiteral("-loops") << QStringLiteral("1"),
+                                      FEnvironment);
+    if (xclip == nullptr)
+        return false;
+    const std::optional<int> exitCode = WaitForExit(*xclip, timeoutMs);
+    return exitCode == 0;
+}
+
+bool TClipboardFeeder::OfferImage(const QString& pngFile) {
+    return FChildren.Start(XclipProgram, XclipArguments(pngFile, QStringLiteral("image/png")),
+                           FEnvironment) != nullptr &&
+           WaitForOffer(QStringLiteral("image/png"));
+}
+
+bool TClipboardFeeder::OfferText(const QString& textFile) {
+    return FChildren.Start(XclipProgram, XclipArguments(textFile, QString()), FEnvironment) !=
+               nullptr &&
+           WaitForOffer(QStringLiteral("UTF8_STRING"));
+}
+
+bool TClipboardFeeder::WaitForOffer(const QString& type) const {
+    // Asking for the offered types is no transfer: it costs a serving xclip nothing.
+    const QStringList ask{QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                          QStringLiteral("-o"), QStringLiteral("-t"), QStringLiteral("TARGETS")};
+    return WaitUntil(
+        [&] {
+            const TToolResult offered = RunTool(XclipProgram, ask, FEnvironment, 3000);
+            return offered.Ok() &&
+                   QString::fromUtf8(offered.Output).split(QLatin1Char('\n')).contains(type);
+        },
+        5000);
+}

@@ -1,0 +1,234 @@
+#include "e2efixture.h"
+
+#include "formlayout.h"
+#include "imagechecks.h"
+#include "toolrun.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+
+std::unique_ptr<TXvfbServer> TE2ETest::FServer;
+QString TE2ETest::FServerProblem;
+
+namespace {
+
+constexpr int BoxTimeoutMs = 10000;
+
+QPoint ClientOrigin(const TWindow& window) {
+    return window.Geometry.topLeft();
+}
+
+} // namespace
+
+void TE2ETest::SetUpTestSuite() {
+    FServer = std::make_unique<TXvfbServer>();
+    if (!FServer->Start()) {
+        FServerProblem = FServer->Problem();
+        FServer.reset();
+    }
+}
+
+void TE2ETest::TearDownTestSuite() {
+    FServer.reset();
+}
+
+void TE2ETest::SetUp() {
+    ASSERT_TRUE(FServer) << "no X server: " << FServerProblem.toStdString();
+    FSandbox = std::make_unique<TSandbox>(FServer->Display());
+    ASSERT_TRUE(FSandbox->Ok()) << FSandbox->Problem().toStdString();
+    FDesktop = std::make_unique<TDesktopDriver>(FSandbox->Environment());
+    FClipboard = std::make_unique<TClipboardFeeder>(FChildren, FSandbox->Environment());
+    // The pointer rests in a corner where no window is, so hover effects stay out of the way.
+    FDesktop->MoveTo(QPoint(0, 0));
+}
+
+void TE2ETest::TearDown() {
+    if (HasFailure() && FSandbox && FSandbox->Ok() && FDesktop) {
+        const QString screenshot = FSandbox->PathOf(QStringLiteral("failure.png"));
+        FDesktop->Screenshot(screenshot);
+        FSandbox->KeepOnDisk();
+        std::fprintf(stderr, "[ e2e     ] screenshot: %s\n[ e2e     ] sandbox kept: %s\n",
+                     qPrintable(screenshot), qPrintable(FSandbox->Root()));
+        for (const TWindow& window : FDesktop->VisibleWindows())
+            std::fprintf(stderr, "[ e2e     ] %s\n", qPrintable(window.Describe()));
+    }
+    FChildren.StopAll();
+    FClipboard.reset();
+    FDesktop.reset();
+    FSandbox.reset();
+}
+
+QProcess* TE2ETest::StartProgram(const QStringList& arguments) {
+    const QString log = FSandbox->PathOf(QStringLiteral("snapvault-%1.log").arg(++FProgramCount));
+    QProcess* program =
+        FChildren.Start(FSandbox->ProgramPath(), arguments, FSandbox->Environment(), log);
+    EXPECT_NE(program, nullptr) << "cannot start " << FSandbox->ProgramPath().toStdString();
+    return program;
+}
+
+std::optional<TWindow> TE2ETest::WaitForMainWindow(const QProcess& program, int timeoutMs) {
+    const qint64 pid = program.processId();
+    const QSize size = TFormLayout::Get().FormSize();
+    return FDesktop->WaitForWindow(
+        [&](const TWindow& window) {
+            return window.Pid == pid && window.Geometry.size() == size &&
+                   window.Name.startsWith(QStringLiteral("Snapvault"));
+        },
+        timeoutMs);
+}
+
+std::optional<TWindow> TE2ETest::StartAndWaitForWindow(QProcess** started) {
+    QProcess* program = StartProgram();
+    if (started != nullptr)
+        *started = program;
+    if (program == nullptr)
+        return std::nullopt;
+    std::optional<TWindow> window = WaitForMainWindow(*program);
+    EXPECT_TRUE(window) << "the main window does not appear";
+    return window;
+}
+
+std::optional<TWindow> TE2ETest::WaitForBox(qint64 pid, const QString& caption, int timeoutMs) {
+    const QSize formSize = TFormLayout::Get().FormSize();
+    return FDesktop->WaitForWindow(
+        [&](const TWindow& window) {
+            return window.Pid == pid && window.Name == caption &&
+                   window.Geometry.size() != formSize;
+        },
+        timeoutMs);
+}
+
+::testing::AssertionResult TE2ETest::AnswerBox(const TWindow& box) {
+    if (!FDesktop->Focus(box.Id) || !FDesktop->Keys({QStringLiteral("Return")}))
+        return ::testing::AssertionFailure() << "cannot answer " << box.Describe().toStdString();
+    if (!FDesktop->WaitForWindowGone(box.Id, BoxTimeoutMs))
+        return ::testing::AssertionFailure()
+               << "still open after Return: " << box.Describe().toStdString();
+    return ::testing::AssertionSuccess();
+}
+
+std::optional<int> TE2ETest::RunTerminate(int timeoutMs) {
+    QProcess* terminator = StartProgram({QStringLiteral("-terminate")});
+    if (terminator == nullptr)
+        return std::nullopt;
+    return WaitForExit(*terminator, timeoutMs);
+}
+
+::testing::AssertionResult TE2ETest::ShowTab(const TWindow& window, TTab tab) {
+    const QPoint point = TFormLayout::Get().TabPoint(int(tab));
+    if (!FDesktop->ClickAt(ClientOrigin(window) + point))
+        return ::testing::AssertionFailure() << "cannot click tab " << int(tab);
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult TE2ETest::ClickControl(const TWindow& window, const QString& control) {
+    const std::optional<TControlPlace> place = TFormLayout::Get().Place(control);
+    if (!place)
+        return ::testing::AssertionFailure()
+               << "the window has no control " << control.toStdString();
+    if (!FDesktop->Focus(window.Id))
+        return ::testing::AssertionFailure() << "cannot focus " << window.Describe().toStdString();
+    if (auto shown = ShowTab(window, TTab(place->Tab)); !shown)
+        return shown;
+    if (!FDesktop->ClickAt(ClientOrigin(window) + place->ClickPoint))
+        return ::testing::AssertionFailure() << "cannot click " << control.toStdString();
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult TE2ETest::ChooseItem(const TWindow& window, const QString& comboBox,
+                                                const QString& item) {
+    const qsizetype index = TFormLayout::Get().ItemsOf(comboBox).indexOf(item);
+    if (index < 0)
+        return ::testing::AssertionFailure()
+               << comboBox.toStdString() << " has no item " << item.toStdString();
+    if (auto clicked = ClickControl(window, comboBox); !clicked)
+        return clicked;
+    // The list pops up in a window of its own; keys typed before it is there would go to the
+    // closed list instead.
+    const std::optional<TWindow> popup = FDesktop->WaitForWindow(
+        [&](const TWindow& other) { return other.Pid == window.Pid && other.Id != window.Id; },
+        BoxTimeoutMs);
+    if (!popup)
+        return ::testing::AssertionFailure()
+               << "the list of " << comboBox.toStdString() << " does not open";
+    QStringList keys{QStringLiteral("Home")};
+    for (qsizetype i = 0; i < index; ++i)
+        keys << QStringLiteral("Down");
+    keys << QStringLiteral("Return");
+    if (!FDesktop->Keys(keys))
+        return ::testing::AssertionFailure() << "cannot type into the list";
+    if (!FDesktop->WaitForWindowGone(popup->Id, BoxTimeoutMs))
+        return ::testing::AssertionFailure()
+               << "the list of " << comboBox.toStdString() << " does not close";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult TE2ETest::TypeInto(const TWindow& window, const QString& edit,
+                                              const QString& text) {
+    if (auto clicked = ClickControl(window, edit); !clicked)
+        return clicked;
+    if (!FDesktop->Keys({QStringLiteral("ctrl+a")}) || !FDesktop->Type(text))
+        return ::testing::AssertionFailure() << "cannot type into " << edit.toStdString();
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult TE2ETest::Activate(const TWindow& window) {
+    if (auto clicked = ClickControl(window, QStringLiteral("OptActivate")); !clicked)
+        return clicked;
+    if (!FDesktop->WaitForWindowName(window.Id, ActiveCaption, BoxTimeoutMs))
+        return ::testing::AssertionFailure()
+               << "the caption stays \"" << FDesktop->WindowName(window.Id).toStdString()
+               << "\" after clicking Activate";
+    return ::testing::AssertionSuccess();
+}
+
+QString TE2ETest::WriteClip(const QImage& image) {
+    QDir(FSandbox->Root()).mkpath(QStringLiteral("clips"));
+    const QString path =
+        FSandbox->PathOf(QStringLiteral("clips/clip%1.png").arg(++FClipCount, 3, 10, QChar('0')));
+    image.save(path, "PNG");
+    return path;
+}
+
+::testing::AssertionResult TE2ETest::CopyImage(const QImage& image) {
+    const QString path = WriteClip(image);
+    if (!FClipboard->CopyImageAndWaitForFetch(path))
+        return ::testing::AssertionFailure() << "nobody fetched the " << image.width() << "x"
+                                             << image.height() << " image from the clipboard";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult TE2ETest::OfferText(const QString& text) {
+    QDir(FSandbox->Root()).mkpath(QStringLiteral("clips"));
+    const QString path =
+        FSandbox->PathOf(QStringLiteral("clips/clip%1.txt").arg(++FClipCount, 3, 10, QChar('0')));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0)
+        return ::testing::AssertionFailure() << "cannot write " << path.toStdString();
+    file.close();
+    if (!FClipboard->OfferText(path))
+        return ::testing::AssertionFailure() << "xclip does not offer the text";
+    return ::testing::AssertionSuccess();
+}
+
+QImage TE2ETest::WaitForImageFile(const QString& path, int timeoutMs) const {
+    QByteArray content;
+    const bool complete = WaitUntil(
+        [&] {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly))
+                return false;
+            content = file.readAll();
+            return LooksComplete(content);
+        },
+        timeoutMs);
+    if (!complete)
+        return {};
+    return QImage::fromData(content);
+}
+
+QStringList TE2ETest::ImageFilesIn(const QString& folder) {
+    return QDir(folder).entryList({QStringLiteral("SV*")}, QDir::Files, QDir::Name);
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "childprocesses.h"
+#include "clipboardfeeder.h"
+#include "desktopdriver.h"
+#include "sandbox.h"
+#include "xvfbserver.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+
+// The caption of the main window while capture is off, and while it is on.
+inline const QString InactiveCaption = QStringLiteral("Snapvault [disabled]");
+inline const QString ActiveCaption = QStringLiteral("Snapvault");
+
+// Tabs of the main window, in order.
+enum class TTab { General, Output, JPEGOptions, Info, About };
+
+// One X server per test suite; per test a fresh sandbox (home, runtime folder, program copy).
+// Everything a test starts is stopped at its end; on failure a screenshot is taken and the
+// sandbox is kept, and both paths are printed.
+class TE2ETest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+
+    // ---- the program ----
+    // Starts the program under test; null when it cannot be started (the test has failed).
+    QProcess* StartProgram(const QStringList& arguments = {});
+    // The main window of `program`: titled "Snapvault...", of the window's size.
+    std::optional<TWindow> WaitForMainWindow(const QProcess& program, int timeoutMs = 15000);
+    // Starts the program without arguments and waits for its window (the test has failed when
+    // either does not happen).
+    std::optional<TWindow> StartAndWaitForWindow(QProcess** program = nullptr);
+    // A window of `pid` with this caption that is not its main window (a message box).
+    std::optional<TWindow> WaitForBox(qint64 pid, const QString& caption, int timeoutMs = 10000);
+    // Focuses a box and presses Return, then waits until it has gone.
+    ::testing::AssertionResult AnswerBox(const TWindow& box);
+    // Runs `snapvault -terminate` to its end; its exit code (none: still running after
+    // `timeoutMs`, then killed).
+    std::optional<int> RunTerminate(int timeoutMs = 10000);
+
+    // ---- the window's controls, found by name through the offscreen twin ----
+    ::testing::AssertionResult ShowTab(const TWindow& window, TTab tab);
+    ::testing::AssertionResult ClickControl(const TWindow& window, const QString& control);
+    // Opens a drop-down list and picks the item with this text by keyboard.
+    ::testing::AssertionResult ChooseItem(const TWindow& window, const QString& comboBox,
+                                          const QString& item);
+    // Replaces the text of an edit by typing.
+    ::testing::AssertionResult TypeInto(const TWindow& window, const QString& edit,
+                                        const QString& text);
+    // Checks "Activate" and waits for the caption to say so.
+    ::testing::AssertionResult Activate(const TWindow& window);
+
+    // ---- the clipboard ----
+    // Saves `image` as a PNG in the sandbox, copies it with xclip and waits until it has been
+    // fetched.
+    ::testing::AssertionResult CopyImage(const QImage& image);
+    // Offers text on the clipboard (xclip keeps serving it).
+    ::testing::AssertionResult OfferText(const QString& text);
+    // Writes a PNG of `image` into the sandbox; its path.
+    QString WriteClip(const QImage& image);
+
+    // ---- output files ----
+    // Waits until `path` exists with all its bytes; the decoded image (null on timeout).
+    QImage WaitForImageFile(const QString& path, int timeoutMs = 10000) const;
+    // The names of the image files (SV*) in a folder, sorted.
+    static QStringList ImageFilesIn(const QString& folder);
+
+    TSandbox& Sandbox() { return *FSandbox; }
+    TDesktopDriver& Desktop() { return *FDesktop; }
+    TClipboardFeeder& Clipboard() { return *FClipboard; }
+    TChildProcesses& Children() { return FChildren; }
+    QString Home() const { return FSandbox->Home(); }
+
+private:
+    static std::unique_ptr<TXvfbServer> FServer;
+    static QString FServerProblem;
+
+    TChildProcesses FChildren;
+    std::unique_ptr<TSandbox> FSandbox;
+    std::unique_ptr<TDesktopDriver> FDesktop;
+    std::unique_ptr<TClipboardFeeder> FClipboard;
+    int FClipCount = 0;
+    int FProgramCount = 0;
+};

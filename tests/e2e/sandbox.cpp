@@ -1,0 +1,53 @@
+#include "sandbox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+
+namespace {
+
+// Settings that change how the program under test reports problems are passed through; nothing
+// else of the test runner's environment is.
+const char* const PassedThrough[] = {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"};
+
+} // namespace
+
+TSandbox::TSandbox(const QString& display)
+    : FRoot(QDir::tempPath() + QStringLiteral("/snapvault-e2e-XXXXXX")) {
+    if (!FRoot.isValid()) {
+        FProblem = QStringLiteral("no temporary folder: ") + FRoot.errorString();
+        return;
+    }
+    QDir root(FRoot.path());
+    if (!root.mkpath(QStringLiteral("home/.config")) || !root.mkpath(QStringLiteral("bin")) ||
+        !root.mkpath(QStringLiteral("runtime"))) {
+        FProblem = QStringLiteral("cannot create the sandbox folders in ") + FRoot.path();
+        return;
+    }
+    // The runtime folder must be private, or Qt and the instance lock refuse it.
+    chmod(QFile::encodeName(RuntimeDir()).constData(), 0700);
+
+    const QString program = QStringLiteral(SVX_BINARY);
+    if (!QFile::copy(program, ProgramPath())) {
+        FProblem = QStringLiteral("cannot copy %1 into the sandbox").arg(program);
+        return;
+    }
+    const QString help = QFileInfo(program).dir().filePath(QStringLiteral("Svx.hlp"));
+    if (QFile::exists(help))
+        QFile::copy(help, root.filePath(QStringLiteral("bin/Svx.hlp")));
+
+    FEnvironment.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
+    FEnvironment.insert(QStringLiteral("DISPLAY"), display);
+    FEnvironment.insert(QStringLiteral("HOME"), Home());
+    FEnvironment.insert(QStringLiteral("XDG_RUNTIME_DIR"), RuntimeDir());
+    FEnvironment.insert(QStringLiteral("XDG_CONFIG_HOME"), Home() + QStringLiteral("/.config"));
+    FEnvironment.insert(QStringLiteral("XAUTHORITY"), Home() + QStringLiteral("/.Xauthority"));
+    FEnvironment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    FEnvironment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+    for (const char* name : PassedThrough) {
+        if (qEnvironmentVariableIsSet(name))
+            FEnvironment.insert(QString::fromLatin1(name), qEnvironmentVariable(name));
+    }
+}

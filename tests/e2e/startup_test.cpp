@@ -1,0 +1,146 @@
+// Start-up, the splash, one instance per user, and ending a running instance from outside.
+#include "e2efixture.h"
+#include "formlayout.h"
+#include "toolrun.h"
+
+#include <QElapsedTimer>
+
+namespace {
+
+const QSize SplashSize(378, 292);
+const QString AlreadyRunningCaption = QStringLiteral("Snapvault");
+
+// What a start looked like until its main window appeared.
+struct TStartWatch {
+    bool SplashSeen = false;
+    QList<TWindow> Seen; // every window of the process along the way
+    std::optional<TWindow> MainWindow;
+};
+
+TStartWatch WatchStart(const TDesktopDriver& desktop, QProcess& program, int timeoutMs) {
+    TStartWatch watch;
+    const QSize formSize = TFormLayout::Get().FormSize();
+    WaitUntil(
+        [&] {
+            for (const TWindow& window : desktop.WindowsOf(program.processId())) {
+                watch.Seen.append(window);
+                if (window.Geometry.size() == SplashSize)
+                    watch.SplashSeen = true;
+                if (window.Geometry.size() == formSize)
+                    watch.MainWindow = window;
+            }
+            return watch.MainWindow.has_value() || !IsRunning(program);
+        },
+        timeoutMs, 10);
+    return watch;
+}
+
+std::string Describe(const QList<TWindow>& windows) {
+    std::string text;
+    for (const TWindow& window : windows)
+        text += window.Describe().toStdString() + "\n";
+    return text.empty() ? "none" : text;
+}
+
+} // namespace
+
+using StartupTest = TE2ETest;
+
+TEST_F(StartupTest, ShowsSplashThenInactiveWindowWithoutArguments) {
+    QProcess* program = StartProgram();
+    ASSERT_NE(program, nullptr);
+    const TStartWatch watch = WatchStart(Desktop(), *program, 15000);
+    ASSERT_TRUE(watch.MainWindow) << "no main window; seen: " << Describe(watch.Seen);
+    EXPECT_TRUE(watch.SplashSeen) << "no 378x292 splash before the window; seen: "
+                                  << Describe(watch.Seen);
+    // Capture starts switched off, and the caption says so, exactly.
+    EXPECT_EQ(Desktop().WindowName(watch.MainWindow->Id), InactiveCaption);
+    // The splash has gone once the window is up.
+    for (const TWindow& window : Desktop().WindowsOf(program->processId()))
+        EXPECT_NE(window.Geometry.size(), SplashSize) << window.Describe().toStdString();
+}
+
+TEST_F(StartupTest, AnyArgumentSuppressesSplashAndIsOtherwiseIgnored) {
+    QProcess* program = StartProgram({QStringLiteral("x")});
+    ASSERT_NE(program, nullptr);
+    const TStartWatch watch = WatchStart(Desktop(), *program, 15000);
+    ASSERT_TRUE(watch.MainWindow) << "an unknown argument must not stop the start; seen: "
+                                  << Describe(watch.Seen);
+    EXPECT_FALSE(watch.SplashSeen) << "splash shown although an argument was given";
+    EXPECT_EQ(Desktop().WindowName(watch.MainWindow->Id), InactiveCaption);
+    // It runs as a first instance like any other: -terminate reaches it.
+    EXPECT_EQ(RunTerminate(), 0);
+    EXPECT_EQ(WaitForExit(*program, 10000), 0);
+}
+
+TEST_F(StartupTest, SecondStartReportsAlreadyRunningAndLeavesFirstAlone) {
+    QProcess* first = nullptr;
+    const std::optional<TWindow> mainWindow = StartAndWaitForWindow(&first);
+    ASSERT_TRUE(mainWindow);
+
+    // The switch is case-sensitive: "-Terminate" is no switch and gets the same answer.
+    for (const QStringList& arguments :
+         {QStringList{}, QStringList{QStringLiteral("-Terminate")}}) {
+        SCOPED_TRACE("second start with arguments: " + arguments.join(' ').toStdString());
+        QProcess* second = StartProgram(arguments);
+        ASSERT_NE(second, nullptr);
+        const std::optional<TWindow> box = WaitForBox(second->processId(), AlreadyRunningCaption);
+        ASSERT_TRUE(box) << "no \"already running\" box; windows of the second start: "
+                         << Describe(Desktop().WindowsOf(second->processId()));
+        // A box, not a second main window, and it waits for the user.
+        EXPECT_LT(box->Geometry.width(), mainWindow->Geometry.width());
+        EXPECT_TRUE(IsRunning(*second)) << "the box must wait for an answer";
+        ASSERT_TRUE(AnswerBox(*box));
+        EXPECT_EQ(WaitForExit(*second, 5000), 0);
+        EXPECT_TRUE(IsRunning(*first)) << "the first instance ended";
+    }
+    EXPECT_EQ(Desktop().WindowName(mainWindow->Id), InactiveCaption);
+    // ... and it still answers to -terminate: the second start took nothing away from it.
+    EXPECT_EQ(RunTerminate(), 0);
+    EXPECT_EQ(WaitForExit(*first, 10000), 0);
+}
+
+TEST_F(StartupTest, TerminateClosesRunningInstance) {
+    QProcess* first = nullptr;
+    const std::optional<TWindow> mainWindow = StartAndWaitForWindow(&first);
+    ASSERT_TRUE(mainWindow);
+
+    QProcess* terminator = StartProgram({QStringLiteral("-terminate")});
+    ASSERT_NE(terminator, nullptr);
+    EXPECT_EQ(WaitForExit(*terminator, 10000), 0);
+    EXPECT_EQ(WaitForExit(*first, 10000), 0) << "the first instance did not end normally";
+    EXPECT_TRUE(Desktop().WindowsOf(first->processId()).isEmpty());
+}
+
+TEST_F(StartupTest, TerminateWithNothingRunningEndsAtOnceWithoutWindow) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QProcess* terminator = StartProgram({QStringLiteral("-terminate")});
+    ASSERT_NE(terminator, nullptr);
+    QList<TWindow> seen;
+    WaitUntil(
+        [&] {
+            seen += Desktop().WindowsOf(terminator->processId());
+            return !IsRunning(*terminator);
+        },
+        10000, 10);
+    EXPECT_EQ(WaitForExit(*terminator, 0), 0);
+    EXPECT_LT(elapsed.elapsed(), 2000) << "-terminate with nothing to close must end at once";
+    EXPECT_TRUE(seen.isEmpty()) << "windows shown: " << Describe(seen);
+}
+
+TEST_F(StartupTest, KilledInstanceDoesNotBlockNextStart) {
+    QProcess* crashed = nullptr;
+    ASSERT_TRUE(StartAndWaitForWindow(&crashed));
+    crashed->kill(); // SIGKILL: no shutdown runs, the lock and the server socket stay behind
+    ASSERT_TRUE(crashed->waitForFinished(5000));
+
+    QProcess* next = nullptr;
+    const std::optional<TWindow> mainWindow = StartAndWaitForWindow(&next);
+    ASSERT_TRUE(mainWindow) << "the next start shows no main window";
+    for (const TWindow& window : Desktop().WindowsOf(next->processId()))
+        EXPECT_NE(window.Name, AlreadyRunningCaption) << window.Describe().toStdString();
+    // The new instance took over the name a later -terminate looks for.
+    EXPECT_EQ(RunTerminate(), 0);
+    EXPECT_EQ(WaitForExit(*next, 10000), 0);
+}

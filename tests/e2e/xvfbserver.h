@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <memory>
+
+// A private X server for a group of tests: 1280x1024 at 24 bits, no TCP, no window manager.
+class TXvfbServer {
+public:
+    TXvfbServer() = default;
+    ~TXvfbServer();
+    TXvfbServer(const TXvfbServer&) = delete;
+    TXvfbServer& operator=(const TXvfbServer&) = delete;
+
+    // Starts on the first free display from :90 up and waits until it answers. False (with
+    // `Problem()` telling why) when no server could be started.
+    bool Start();
+    void Stop();
+
+    QString Display() const { return FDisplay; } // ":N"
+    QString Problem() const { return FProblem; }
+
+private:
+    bool TryDisplay(int number);
+
+    std::unique_ptr<QProcess> FProcess;
+    QString FDisplay;
+    QString FProblem;
+};
