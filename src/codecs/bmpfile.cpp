@@ -138,6 +138,13 @@ void TBmpFile::BuildHeaders() {
     }
 }
 
+const uchar* TBmpFile::RowInPlace(int fileRow) const {
+    const qint64 dataBits = qint64(FPixels.width()) * FBitsPerPixel;
+    if (FKind != TRowKind::Copy || dataBits != FRowSize * 8)
+        return nullptr;
+    return FPixels.constScanLine(FPixels.height() - 1 - fileRow);
+}
+
 void TBmpFile::FillRow(int fileRow, uchar* target) const {
     const uchar* source = FPixels.constScanLine(FPixels.height() - 1 - fileRow);
     const int width = FPixels.width();

@@ -23,6 +23,9 @@ public:
     qint64 FileSize() const { return HeaderSize() + FRowSize * Height(); }
 
     const QByteArray& Headers() const { return FHeaders; }
+    // The file's row fileRow straight from the picture's memory, when the picture holds it
+    // exactly as the file does (no conversion, no filler); null otherwise.
+    const uchar* RowInPlace(int fileRow) const;
     // Fills RowSize() bytes at target with the file's row fileRow (0 = the picture's bottom row).
     void FillRow(int fileRow, uchar* target) const;
 

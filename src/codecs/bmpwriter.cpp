@@ -2,10 +2,12 @@
 
 #include "codecs/bmpfile.h"
 #include "codecs/filestream.h"
+#include "platform/gatheredwrite.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -34,6 +36,17 @@ void SaveBitmapToStream(const QImage& bitmap, TFileStream& stream) {
     const TBmpFile file(bitmap);
     if (file.IsEmpty())
         return;
+
+    // Rows the picture already holds as the file does go out straight from its memory.
+    if (file.RowInPlace(0) != nullptr) {
+        std::vector<TWriteSpan> spans;
+        spans.reserve(size_t(file.Height()) + 1);
+        spans.push_back({file.Headers().constData(), size_t(file.HeaderSize())});
+        for (int row = 0; row < file.Height(); ++row)
+            spans.push_back({file.RowInPlace(row), size_t(file.RowSize())});
+        stream.WriteSpans(spans.data(), spans.size());
+        return;
+    }
 
     const auto blockSize = size_t(std::max(WriteBlockSize, file.HeaderSize() + file.RowSize()));
     // Every byte of a block is filled before it is written: no need to clear it first.

@@ -1,6 +1,7 @@
 #include "codecs/filestream.h"
 
 #include "codecs/graphicerrors.h"
+#include "platform/gatheredwrite.h"
 
 TFileStream::TFileStream(const QString& fileName) : FFileName(fileName), FFile(fileName) {
     // Unbuffered: a full disk must show up at the write that hits it, not at some later flush.
@@ -27,6 +28,17 @@ std::size_t TFileStream::Write(const void* data, std::size_t count) {
 
 void TFileStream::WriteBuffer(const void* data, std::size_t count) {
     if (Write(data, count) != count)
+        throw EWriteError();
+}
+
+void TFileStream::WriteSpans(const TWriteSpan* spans, std::size_t count) {
+    std::size_t total = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        total += spans[i].Size;
+    // The file is unbuffered, so nothing of ours is pending in QFile ahead of these bytes.
+    const std::size_t written = GatheredWrite(FFile.handle(), spans, count);
+    FWritten += qint64(written);
+    if (written != total)
         throw EWriteError();
 }
 

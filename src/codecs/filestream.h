@@ -4,6 +4,8 @@
 #include <QString>
 #include <cstddef>
 
+struct TWriteSpan;
+
 // A file created (or truncated) for writing one picture. Every write must be taken in full or
 // raises EWriteError. A stream that is destroyed without Commit() removes its file again, so a
 // save that fails part way never leaves a truncated picture under a screenshot's name.
@@ -20,6 +22,9 @@ public:
     // Writes what it can and returns the count taken (for callers that report short writes
     // themselves, such as libmng's write callback). Never raises.
     std::size_t Write(const void* data, std::size_t count);
+    // Writes all pieces, in order, without copying them together; raises EWriteError when the
+    // file takes less.
+    void WriteSpans(const TWriteSpan* spans, std::size_t count);
     // Closes the file for good; raises EWriteError when the data could not be flushed.
     void Commit();
 

@@ -195,6 +195,27 @@ TEST_F(BmpFileTest, FileHoldsExactlyTheEncodedBytes) {
     }
 }
 
+// Rows that need no filler go out straight from the picture's memory, many per system call;
+// more rows than one call takes (1024), and every format that can be written that way.
+TEST_F(BmpFileTest, RowsWrittenInPlaceGiveTheSameBytes) {
+    for (const auto format :
+         {QImage::Format_BGR888, QImage::Format_Indexed8, QImage::Format_Mono}) {
+        const QImage image = MakeInFormat(format, 64, 2500);
+        SaveBitmapToFile(image, Path("rows.bmp"));
+        EXPECT_EQ(ReadFileBytes(Path("rows.bmp")), EncodeBitmap(image)) << format;
+    }
+}
+
+TEST_F(BmpFileTest, FullDiskIsReportedOnTheInPlacePath) {
+    if (!QFile::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    const QString name = Path("full24.bmp");
+    ASSERT_TRUE(QFile::link("/dev/full", name));
+    EXPECT_THROW(SaveBitmapToFile(MakeScreenshot(64, 64, QImage::Format_BGR888), name),
+                 EWriteError);
+    EXPECT_FALSE(QFileInfo(name).exists() || QFileInfo(name).isSymLink());
+}
+
 TEST_F(BmpFileTest, ExistingFileIsReplaced) {
     WriteFileBytes(Path("a.bmp"), QByteArray(10000, 'x'));
     SaveBitmapToFile(MakeScreenshot(3, 2, QImage::Format_BGR888), Path("a.bmp"));
