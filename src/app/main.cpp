@@ -1,10 +1,12 @@
 #include "app/splash.h"
+#include "platform/programinfo.h"
 #include "ui/svxform.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QThread>
+#include <cstdio>
 #include <exception>
 
 namespace {
@@ -13,6 +15,11 @@ constexpr unsigned long SplashPollMs = 100;
 } // namespace
 
 int main(int argc, char* argv[]) {
+    QString why;
+    if (!DisplayConfigured(why)) {
+        std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
+        return 1;
+    }
     QApplication application(argc, argv);
     try {
         const QStringList arguments = application.arguments().mid(1);

@@ -34,3 +34,14 @@ int DisplayDepth() {
     const int depth = screen->depth();
     return depth > 0 ? depth : 24;
 }
+
+bool DisplayConfigured(QString& why) {
+    // A platform chosen by hand (offscreen, vnc, ...) is the user's business.
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return true;
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return true;
+    why = QStringLiteral("Snapvault needs a graphical desktop, but no display is set (neither "
+                         "DISPLAY nor WAYLAND_DISPLAY). Start it from a desktop session.");
+    return false;
+}

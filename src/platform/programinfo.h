@@ -10,3 +10,7 @@ QString ProgramFolder();
 QString DefaultOutputFolder();
 // Bits per pixel of the display the program shows on (24 when it cannot be told).
 int DisplayDepth();
+
+// Whether a graphical display can be reached at all, asked before the toolkit starts (which
+// would otherwise abort with a plugin error). Explains in `why` when it cannot.
+bool DisplayConfigured(QString& why);
