@@ -169,6 +169,16 @@ bool TDesktopDriver::ClickAt(const QPoint& screenPos) const {
                     QString::number(screenPos.y()), QStringLiteral("click"), QStringLiteral("1")});
 }
 
+QImage TDesktopDriver::WindowPicture(quint64 id) const {
+    const TToolResult result =
+        RunTool(QStringLiteral("import"),
+                {QStringLiteral("-window"), QString::number(id), QStringLiteral("png:-")},
+                FEnvironment, 10000);
+    if (!result.Ok())
+        return {};
+    return QImage::fromData(result.Output, "PNG");
+}
+
 bool TDesktopDriver::Screenshot(const QString& fileName) const {
     return RunTool(QStringLiteral("import"),
                    {QStringLiteral("-window"), QStringLiteral("root"), fileName}, FEnvironment,

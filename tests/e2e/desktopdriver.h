@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QList>
 #include <QPoint>
 #include <QProcessEnvironment>
@@ -48,6 +49,8 @@ public:
     bool MoveTo(const QPoint& screenPos) const;
     // Moves the pointer to a screen position and clicks the left button.
     bool ClickAt(const QPoint& screenPos) const;
+    // A picture of a window's client area (null when it cannot be taken).
+    QImage WindowPicture(quint64 id) const;
     // Saves a picture of the whole screen.
     bool Screenshot(const QString& fileName) const;
 

@@ -7,6 +7,7 @@
 #include "xvfbserver.h"
 
 #include <QImage>
+#include <QMessageBox>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -18,12 +19,15 @@
 inline const QString InactiveCaption = QStringLiteral("Snapvault [disabled]");
 inline const QString ActiveCaption = QStringLiteral("Snapvault");
 
+// The names of the image files (SV*) in a folder, sorted.
+QStringList ImageFilesIn(const QString& folder);
+
 // Tabs of the main window, in order.
 enum class TTab { General, Output, JPEGOptions, Info, About };
 
-// One X server per test suite; per test a fresh sandbox (home, runtime folder, program copy).
-// Everything a test starts is stopped at its end; on failure a screenshot is taken and the
-// sandbox is kept, and both paths are printed.
+// One X server (with a system tray) per test suite; per test a fresh sandbox (home, runtime folder,
+// program copy). Everything a test starts is stopped at its end; on failure a screenshot is taken
+// and the sandbox is kept, and both paths are printed.
 class TE2ETest : public ::testing::Test {
 protected:
     static void SetUpTestSuite();
@@ -34,13 +38,20 @@ protected:
     // ---- the program ----
     // Starts the program under test; null when it cannot be started (the test has failed).
     QProcess* StartProgram(const QStringList& arguments = {});
-    // The main window of `program`: titled "Snapvault...", of the window's size.
-    std::optional<TWindow> WaitForMainWindow(const QProcess& program, int timeoutMs = 15000);
+    // The main window of `program`: titled "Snapvault...", of the window's size. A first-run
+    // greeting on the way is answered. With `seen`, every window of the program met on the way
+    // is recorded.
+    std::optional<TWindow> WaitForMainWindow(const QProcess& program, int timeoutMs = 15000,
+                                             QList<TWindow>* seen = nullptr);
     // Starts the program without arguments and waits for its window (the test has failed when
     // either does not happen).
     std::optional<TWindow> StartAndWaitForWindow(QProcess** program = nullptr);
     // A window of `pid` with this caption that is not its main window (a message box).
     std::optional<TWindow> WaitForBox(qint64 pid, const QString& caption, int timeoutMs = 10000);
+    // Whether a box has the size of a box with this caption, text and icon (see
+    // ReferenceBoxSize).
+    static ::testing::AssertionResult BoxFitsText(const TWindow& box, const QString& text,
+                                                  QMessageBox::Icon icon);
     // Focuses a box and presses Return, then waits until it has gone.
     ::testing::AssertionResult AnswerBox(const TWindow& box);
     // Runs `snapvault -terminate` to its end; its exit code (none: still running after
@@ -56,8 +67,20 @@ protected:
     // Replaces the text of an edit by typing.
     ::testing::AssertionResult TypeInto(const TWindow& window, const QString& edit,
                                         const QString& text);
-    // Checks "Activate" and waits for the caption to say so.
-    ::testing::AssertionResult Activate(const TWindow& window);
+    // Switches capture on or off with "Activate" (unless it is so already) and waits for the
+    // caption to say so.
+    ::testing::AssertionResult SetActive(const TWindow& window, bool active);
+    // The state a check box, radio button (0, 1) or drop-down list (item index) shows, read from
+    // a picture of the window; none when it cannot be read.
+    std::optional<int> ReadControlState(const TWindow& window, const QString& control);
+    // Clicks a check box or radio button unless it shows `checked` already; then waits until it
+    // shows `checked`.
+    ::testing::AssertionResult SetChecked(const TWindow& window, const QString& control,
+                                          bool checked);
+    // The settings every capture test starts from, whatever the first run brought: base name
+    // "SV", numbering "starting from" the blank or zero field, any image size, the output format
+    // of `formatButton` (BitmapOut, JpgOut, PngOut).
+    ::testing::AssertionResult PrepareCapture(const TWindow& window, const QString& formatButton);
 
     // ---- the clipboard ----
     // Saves `image` as a PNG in the sandbox, copies it with xclip and waits until it has been
@@ -71,8 +94,6 @@ protected:
     // ---- output files ----
     // Waits until `path` exists with all its bytes; the decoded image (null on timeout).
     QImage WaitForImageFile(const QString& path, int timeoutMs = 10000) const;
-    // The names of the image files (SV*) in a folder, sorted.
-    static QStringList ImageFilesIn(const QString& folder);
 
     TSandbox& Sandbox() { return *FSandbox; }
     TDesktopDriver& Desktop() { return *FDesktop; }

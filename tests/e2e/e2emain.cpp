@@ -10,6 +10,17 @@
 #include <cstdio>
 #include <sys/stat.h>
 
+namespace {
+
+// The offscreen platform remarks on every message box built to measure it; nothing to act on.
+void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.contains(QLatin1String("does not support propagateSizeHints")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
 
@@ -25,10 +36,23 @@ int main(int argc, char** argv) {
     qputenv("HOME", QFile::encodeName(root.filePath(QStringLiteral("home"))));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.filePath(QStringLiteral("home/.config"))));
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root.filePath(QStringLiteral("runtime"))));
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The offscreen screen has the size of the test displays: message boxes size themselves by
+    // the screen, and the tests compare the program's boxes with boxes built here.
+    const QString screenConfig = root.filePath(QStringLiteral("offscreen.json"));
+    QFile config(screenConfig);
+    if (!config.open(QIODevice::WriteOnly) ||
+        config.write(R"({"screens": [{"name": "e2e", "x": 0, "y": 0, "width": 1280,
+                         "height": 1024, "logicalDpi": 96, "logicalBaseDpi": 96,
+                         "dpr": 1}]})") < 0) {
+        std::fprintf(stderr, "e2e_tests: cannot write %s\n", qPrintable(screenConfig));
+        return 1;
+    }
+    config.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screenConfig));
     qunsetenv("DISPLAY");
     qunsetenv("WAYLAND_DISPLAY");
 
+    qInstallMessageHandler(QuietMessages);
     QApplication application(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,17 +1,23 @@
 #pragma once
 
 #include <QHash>
+#include <QImage>
 #include <QList>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
-// Where a control of the main window takes a click, in the window's client coordinates.
+// Where a control of the main window is, in the window's client coordinates, and how it looks.
 struct TControlPlace {
-    int Tab = -1; // the page it is on
-    QPoint ClickPoint;
+    int Tab = -1;      // the page it is on
+    QPoint ClickPoint; // where it takes a click
+    QRect StateRect;   // where its state shows: a button's box, a drop-down list's face
+    // What StateRect shows in each state: unchecked and checked for a check box or radio button;
+    // each item and then no selection for a drop-down list; nothing for other controls.
+    QList<QImage> StatePictures;
 };
 
 // The layout of the main window, learnt from a twin built offscreen in this process with fake
@@ -28,6 +34,9 @@ public:
     std::optional<TControlPlace> Place(const QString& control) const;
     // The items of a drop-down list, in order.
     QStringList ItemsOf(const QString& comboBox) const { return FItems.value(comboBox); }
+    // Which state a picture of the whole window (client area, the control's tab shown) shows
+    // for `control`: the index of the nearest of its state pictures, or -1 when it has none.
+    int ReadState(const QString& control, const QImage& windowPicture) const;
 
 private:
     TFormLayout() = default;

@@ -103,7 +103,45 @@ bool TXvfbServer::TryDisplay(int number) {
     return true;
 }
 
+bool TXvfbServer::StartTray() {
+    QProcessEnvironment environment = ServerEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), FDisplay);
+    FTray = std::make_unique<QProcess>();
+    FTray->setProcessEnvironment(environment);
+    FTray->setStandardOutputFile(QProcess::nullDevice());
+    FTray->setStandardErrorFile(QProcess::nullDevice());
+    // A small panel in the bottom right corner, out of the way of the centred windows.
+    FTray->start(QStringLiteral("trayer"),
+                 {QStringLiteral("--edge"), QStringLiteral("bottom"), QStringLiteral("--align"),
+                  QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("pixel"),
+                  QStringLiteral("--width"), QStringLiteral("100"), QStringLiteral("--heighttype"),
+                  QStringLiteral("pixel"), QStringLiteral("--height"), QStringLiteral("24")});
+    if (!FTray->waitForStarted(StartTimeoutMs)) {
+        FProblem = QStringLiteral("trayer cannot be started: ") + FTray->errorString();
+        FTray.reset();
+        return false;
+    }
+    const qint64 pid = FTray->processId();
+    const bool shown = WaitUntil(
+        [&] {
+            const TToolResult found =
+                RunTool(QStringLiteral("xdotool"),
+                        {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                         QStringLiteral("--pid"), QString::number(pid)},
+                        environment, 2000);
+            return found.Ok() && !found.Output.trimmed().isEmpty();
+        },
+        StartTimeoutMs, 20);
+    if (!shown)
+        FProblem = QStringLiteral("trayer shows no panel on %1").arg(FDisplay);
+    return shown;
+}
+
 void TXvfbServer::Stop() {
+    if (FTray) {
+        StopProcess(*FTray);
+        FTray.reset();
+    }
     if (!FProcess)
         return;
     StopProcess(*FProcess);

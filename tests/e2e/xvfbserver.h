@@ -15,6 +15,9 @@ public:
     // Starts on the first free display from :90 up and waits until it answers. False (with
     // `Problem()` telling why) when no server could be started.
     bool Start();
+    // Starts a system tray (trayer) on the display and waits until it shows; without one, a
+    // program that puts an icon there meets a desktop unlike any real one.
+    bool StartTray();
     void Stop();
 
     QString Display() const { return FDisplay; } // ":N"
@@ -24,6 +27,7 @@ private:
     bool TryDisplay(int number);
 
     std::unique_ptr<QProcess> FProcess;
+    std::unique_ptr<QProcess> FTray;
     QString FDisplay;
     QString FProblem;
 };

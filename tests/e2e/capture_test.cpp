@@ -1,0 +1,142 @@
+// Capture through the real X11 clipboard: what is saved, what is not, and that nothing is lost
+// or cut short when images come fast or the program is ended right after.
+#include "e2efixture.h"
+#include "imagechecks.h"
+#include "toolrun.h"
+
+#include <QFile>
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString NumberedName(int number, const QString& extension) {
+    return QStringLiteral("SV%1%2").arg(number, 4, 10, QLatin1Char('0')).arg(extension);
+}
+
+// Twenty pictures of twenty different sizes, odd and even widths mixed.
+QList<QImage> BurstImages() {
+    QList<QImage> images;
+    for (int i = 0; i < 20; ++i)
+        images.append(PatternImage(41 + 3 * i, 30 + 2 * i, 100 + i));
+    return images;
+}
+
+// Every image has been saved to exactly one complete file SV0000.bmp, SV0001.bmp ... in
+// `folder`, and there is no other file.
+::testing::AssertionResult EachSavedOnce(const QList<QImage>& images, const QString& folder) {
+    QStringList expectedNames;
+    for (int i = 0; i < images.size(); ++i)
+        expectedNames.append(NumberedName(i, QStringLiteral(".bmp")));
+    const QStringList names = ImageFilesIn(folder);
+    if (names != expectedNames)
+        return ::testing::AssertionFailure()
+               << "files: " << names.join(' ').toStdString() << "\nexpected "
+               << expectedNames.join(' ').toStdString();
+    QList<bool> found(images.size(), false);
+    for (const QString& name : names) {
+        const QByteArray content = ReadAll(folder + QLatin1Char('/') + name);
+        if (!LooksComplete(content))
+            return ::testing::AssertionFailure()
+                   << name.toStdString() << " is cut short at " << content.size() << " bytes";
+        const QImage saved = QImage::fromData(content);
+        // Sizes differ, so the size tells which copy this file is.
+        qsizetype match = -1;
+        for (qsizetype i = 0; i < images.size(); ++i) {
+            if (images[i].size() == saved.size())
+                match = i;
+        }
+        if (match < 0 || found[match])
+            return ::testing::AssertionFailure()
+                   << name.toStdString() << " (" << saved.width() << "x" << saved.height()
+                   << ") is no copied image, or one saved twice";
+        found[match] = true;
+        if (auto same = SamePixels(images[match], saved); !same)
+            return same << " in " << name.toStdString();
+    }
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace
+
+using CaptureTest = TE2ETest;
+
+TEST_F(CaptureTest, SavesWhatIsCopiedWhileActiveAndNothingElse) {
+    // On the clipboard before the program starts: not copied for it. Large enough to pass any
+    // minimum size a first run may bring.
+    ASSERT_TRUE(Clipboard().OfferImage(WriteClip(PatternImage(400, 300, 1))));
+    const std::optional<TWindow> window = StartAndWaitForWindow();
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("JpgOut")));
+
+    ASSERT_TRUE(SetActive(*window, false));
+    ASSERT_TRUE(Clipboard().OfferImage(WriteClip(PatternImage(120, 90, 2))));
+    ASSERT_TRUE(SetActive(*window, true));
+    ASSERT_TRUE(OfferText(QStringLiteral("no picture")));
+    const QImage copied = PatternImage(131, 77, 3);
+    ASSERT_TRUE(CopyImage(copied));
+
+    // The program takes clipboard changes in order: had any earlier one been saved, it would
+    // hold the first number.
+    const QImage saved = WaitForImageFile(Home() + QStringLiteral("/SV0000.jpg"));
+    ASSERT_FALSE(saved.isNull()) << "no complete SV0000.jpg in the home folder";
+    EXPECT_EQ(saved.size(), copied.size());
+    EXPECT_EQ(ImageFilesIn(Home()), QStringList{QStringLiteral("SV0000.jpg")});
+    const std::optional<TJpegFrame> frame = ReadJpegFrame(ReadAll(Home() + "/SV0000.jpg"));
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->Components, 3);
+}
+
+TEST_F(CaptureTest, BitmapsHoldExactlyTheCopiedPixels) {
+    const std::optional<TWindow> window = StartAndWaitForWindow();
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("BitmapOut")));
+    ASSERT_TRUE(SetActive(*window, true));
+
+    // Rows of 64, 65 and 35 pixels: 192 bytes need no padding, 195 and 105 bytes need 1 and 3.
+    const QList<QImage> images{PatternImage(64, 48, 10), PatternImage(65, 49, 11),
+                               PatternImage(35, 17, 12)};
+    for (const QImage& image : images)
+        ASSERT_TRUE(CopyImage(image));
+    for (int i = 0; i < images.size(); ++i) {
+        const QString path = Home() + QLatin1Char('/') + NumberedName(i, QStringLiteral(".bmp"));
+        SCOPED_TRACE(path.toStdString());
+        const QImage saved = WaitForImageFile(path);
+        EXPECT_TRUE(SamePixels(images[i], saved));
+        // The display has 24 bits per pixel, and so has the bitmap.
+        EXPECT_EQ(BmpBitsPerPixel(ReadAll(path)), 24);
+    }
+    EXPECT_EQ(ImageFilesIn(Home()).size(), images.size());
+}
+
+TEST_F(CaptureTest, FastCopiesAreEachSavedCompletely) {
+    const std::optional<TWindow> window = StartAndWaitForWindow();
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("BitmapOut")));
+    ASSERT_TRUE(SetActive(*window, true));
+
+    const QList<QImage> images = BurstImages();
+    for (const QImage& image : images)
+        ASSERT_TRUE(CopyImage(image));
+    WaitUntil([&] { return bool(EachSavedOnce(images, Home())); }, 15000, 50);
+    EXPECT_TRUE(EachSavedOnce(images, Home()));
+}
+
+TEST_F(CaptureTest, TerminateRightAfterFastCopiesWaitsForEverySave) {
+    QProcess* program = nullptr;
+    const std::optional<TWindow> window = StartAndWaitForWindow(&program);
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("BitmapOut")));
+    ASSERT_TRUE(SetActive(*window, true));
+
+    const QList<QImage> images = BurstImages();
+    for (const QImage& image : images)
+        ASSERT_TRUE(CopyImage(image));
+    EXPECT_EQ(RunTerminate(), 0);
+    EXPECT_EQ(WaitForExit(*program, 20000), 0);
+    // Once the program has ended, every file must be whole: no waiting here.
+    EXPECT_TRUE(EachSavedOnce(images, Home()));
+}

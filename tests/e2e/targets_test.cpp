@@ -1,0 +1,110 @@
+// Output folders that cannot take a file: the save thread's error box, and that the program goes
+// on capturing once it has been answered.
+#include "e2efixture.h"
+#include "imagechecks.h"
+#include "toolrun.h"
+
+#include <QDir>
+
+#include <cstring>
+
+namespace {
+
+// A file system of 64 KiB mounted for one test; unmounted at the end.
+class TTinyFileSystem {
+public:
+    TTinyFileSystem(const QString& folder, const QProcessEnvironment& environment)
+        : FFolder(folder), FEnvironment(environment) {
+        QDir().mkpath(folder);
+        FMounted = RunTool(QStringLiteral("mount"),
+                           {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                            QStringLiteral("size=64k"), QStringLiteral("tmpfs"), folder},
+                           environment)
+                       .Ok();
+    }
+    ~TTinyFileSystem() {
+        if (!FMounted)
+            return;
+        // Lazily if still busy: the program under test may not have ended yet.
+        if (!RunTool(QStringLiteral("umount"), {FFolder}, FEnvironment).Ok())
+            RunTool(QStringLiteral("umount"), {QStringLiteral("-l"), FFolder}, FEnvironment);
+    }
+    TTinyFileSystem(const TTinyFileSystem&) = delete;
+    TTinyFileSystem& operator=(const TTinyFileSystem&) = delete;
+
+    bool Mounted() const { return FMounted; }
+
+private:
+    QString FFolder;
+    QProcessEnvironment FEnvironment;
+    bool FMounted = false;
+};
+
+QString SystemText(int code) {
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+} // namespace
+
+using TargetTest = TE2ETest;
+
+TEST_F(TargetTest, MissingFolderIsReportedAndCaptureGoesOn) {
+    QProcess* program = nullptr;
+    const std::optional<TWindow> window = StartAndWaitForWindow(&program);
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("JpgOut")));
+    const QString folder = Sandbox().PathOf(QStringLiteral("missing")) + QLatin1Char('/');
+    ASSERT_TRUE(TypeInto(*window, QStringLiteral("OutputDirEdit"), folder));
+    ASSERT_TRUE(SetActive(*window, true));
+
+    ASSERT_TRUE(CopyImage(PatternImage(50, 40, 1)));
+    // The caption is the system's text for the failure.
+    const std::optional<TWindow> box = WaitForBox(program->processId(), SystemText(ENOENT));
+    ASSERT_TRUE(box) << "no error box captioned \"" << SystemText(ENOENT).toStdString() << "\"";
+    EXPECT_TRUE(BoxFitsText(
+        *box, QStringLiteral("Datei %1SV0000.jpg kann nicht erstellt werden").arg(folder),
+        QMessageBox::Information));
+    ASSERT_TRUE(AnswerBox(*box));
+    EXPECT_TRUE(IsRunning(*program));
+
+    // Once the folder exists the next copy is saved there.
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QImage next = PatternImage(61, 43, 2);
+    ASSERT_TRUE(CopyImage(next));
+    QStringList names;
+    WaitUntil([&] { return !(names = ImageFilesIn(folder)).isEmpty(); }, 10000);
+    ASSERT_EQ(names.size(), 1) << names.join(' ').toStdString();
+    const QImage saved = WaitForImageFile(folder + names.first());
+    EXPECT_EQ(saved.size(), next.size());
+}
+
+TEST_F(TargetTest, FullDiskIsReportedAndLeavesNoPartialFile) {
+    const QString folder = Sandbox().PathOf(QStringLiteral("tiny"));
+    const TTinyFileSystem tiny(folder, Sandbox().Environment());
+    if (!tiny.Mounted())
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+
+    QProcess* program = nullptr;
+    const std::optional<TWindow> window = StartAndWaitForWindow(&program);
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("BitmapOut")));
+    ASSERT_TRUE(TypeInto(*window, QStringLiteral("OutputDirEdit"), folder + QLatin1Char('/')));
+    ASSERT_TRUE(SetActive(*window, true));
+
+    // 200x150 at 24 bits is about 88 KiB: more than the file system holds.
+    ASSERT_TRUE(CopyImage(PatternImage(200, 150, 3)));
+    const std::optional<TWindow> box = WaitForBox(program->processId(), SystemText(ENOSPC));
+    ASSERT_TRUE(box) << "no error box captioned \"" << SystemText(ENOSPC).toStdString() << "\"";
+    EXPECT_TRUE(BoxFitsText(*box, QStringLiteral("Stream-Write-Fehler"), QMessageBox::Information));
+    // The part that was written is gone before the user is told.
+    EXPECT_EQ(ImageFilesIn(folder), QStringList());
+    ASSERT_TRUE(AnswerBox(*box));
+    EXPECT_EQ(ImageFilesIn(folder), QStringList());
+
+    // A picture that fits is saved whole: the failed save left nothing behind that blocks it.
+    const QImage small = PatternImage(20, 10, 4);
+    ASSERT_TRUE(CopyImage(small));
+    const QImage saved = WaitForImageFile(folder + QStringLiteral("/SV0000.bmp"));
+    EXPECT_TRUE(SamePixels(small, saved));
+    EXPECT_TRUE(IsRunning(*program));
+}
