@@ -68,6 +68,14 @@ void TE2ETest::TearDown() {
                      qPrintable(screenshot), qPrintable(FSandbox->Root()));
         for (const TWindow& window : FDesktop->VisibleWindows())
             std::fprintf(stderr, "[ e2e     ] %s\n", qPrintable(window.Describe()));
+        // What the program printed (sanitizer reports among it) tells most about a failure.
+        const QDir root(FSandbox->Root());
+        for (const QString& name : root.entryList({QStringLiteral("snapvault-*.log")})) {
+            QFile log(root.filePath(name));
+            if (log.open(QIODevice::ReadOnly) && log.size() > 0)
+                std::fprintf(stderr, "[ e2e     ] %s:\n%s\n", qPrintable(name),
+                             log.read(8192).constData());
+        }
     }
     FChildren.StopAll();
     FClipboard.reset();
@@ -191,9 +199,13 @@ std::optional<int> TE2ETest::RunTerminate(int timeoutMs) {
     if (auto clicked = ClickControl(window, comboBox); !clicked)
         return clicked;
     // The list pops up in a window of its own; keys typed before it is there would go to the
-    // closed list instead.
+    // closed list instead. It is at least as wide as the list's face, unlike a tooltip.
+    const int minimumWidth = TFormLayout::Get().Place(comboBox)->StateRect.width();
     const std::optional<TWindow> popup = FDesktop->WaitForWindow(
-        [&](const TWindow& other) { return other.Pid == window.Pid && other.Id != window.Id; },
+        [&](const TWindow& other) {
+            return other.Pid == window.Pid && other.Id != window.Id &&
+                   other.Geometry.width() >= minimumWidth;
+        },
         BoxTimeoutMs);
     if (!popup)
         return ::testing::AssertionFailure()

@@ -49,6 +49,10 @@ int main(int argc, char** argv) {
     }
     config.close();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screenConfig));
+    // The program under test runs in C.UTF-8; system texts the tests expect must match.
+    qputenv("LANG", "C.UTF-8");
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANGUAGE"})
+        qunsetenv(name);
     qunsetenv("DISPLAY");
     qunsetenv("WAYLAND_DISPLAY");
 
