@@ -58,7 +58,7 @@ protected:
     // `timeoutMs`, then killed).
     std::optional<int> RunTerminate(int timeoutMs = 10000);
 
-    // ---- the window's controls, found by name through the offscreen twin ----
+    // ---- the window's controls, found by name through the offscreen twin (e2econtrols.cpp) ----
     ::testing::AssertionResult ShowTab(const TWindow& window, TTab tab);
     ::testing::AssertionResult ClickControl(const TWindow& window, const QString& control);
     // Opens a drop-down list and picks the item with this text by keyboard.
@@ -98,7 +98,6 @@ protected:
     TSandbox& Sandbox() { return *FSandbox; }
     TDesktopDriver& Desktop() { return *FDesktop; }
     TClipboardFeeder& Clipboard() { return *FClipboard; }
-    TChildProcesses& Children() { return FChildren; }
     QString Home() const { return FSandbox->Home(); }
 
 private:
