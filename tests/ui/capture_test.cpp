@@ -170,6 +170,20 @@ TEST_F(Capture, FailedSaveIsCountedButAddsNoBytes) {
     EXPECT_EQ(Form.SavedBytes, 0);
 }
 
+TEST_F(Capture, FolderWithoutWritePermissionIsReportedAndCounted) {
+    Form.OptActivate->setChecked(true);
+    // Nobody, not even root, may create files in /sys.
+    Form.OutputDirEdit->setText("/sys");
+    Boxes().clear();
+    Clipboard().SetImage(Picture(8, 8));
+    WaitForSaves();
+    ASSERT_EQ(Boxes().size(), 1);
+    EXPECT_EQ(Boxes()[0].Text, "Datei /sys/SV0000.bmp kann nicht erstellt werden");
+    EXPECT_EQ(Boxes()[0].Caption, "Permission denied");
+    EXPECT_EQ(Form.StatCount->text(), "1");
+    EXPECT_EQ(Form.RunningSaves, 0);
+}
+
 TEST_F(Capture, EmptyDirectoryAbandonsTheCapture) {
     Form.OptActivate->setChecked(true);
     Boxes().clear();
