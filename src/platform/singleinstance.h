@@ -9,7 +9,7 @@ public:
     virtual ~ISingleInstance() = default;
     // Takes the instance lock. False: another instance holds it (or it cannot be taken).
     virtual bool AcquireLock() = 0;
-    // Drops the lock (shutdown).
+    // Stops listening for close requests and drops the lock (shutdown).
     virtual void ReleaseLock() = 0;
     // First instance: starts listening for close requests; `onClose` runs on the GUI thread,
     // and the requester gets its answer once `onClose` has returned. False when it cannot

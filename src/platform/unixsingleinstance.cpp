@@ -61,6 +61,9 @@ bool TUnixSingleInstance::AcquireLock() {
 }
 
 void TUnixSingleInstance::ReleaseLock() {
+    // Stop listening first: closing the server removes its socket file, which after the lock is
+    // gone may already belong to the next instance.
+    FServer.reset();
     if (FLockFd < 0)
         return;
     close(FLockFd); // drops the lock

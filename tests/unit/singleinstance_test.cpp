@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <future>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -49,6 +50,19 @@ TEST(SingleInstance, CloseRequestIsAnsweredAfterTheWindowHandledIt) {
         loop.processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(answer.get(), ISingleInstance::TCloseResult::Closed);
     EXPECT_EQ(closes, 1);
+}
+
+TEST(SingleInstance, AnEndingInstanceLeavesTheNextOnesChannelAlone) {
+    QTemporaryDir dir;
+    auto ending = std::make_unique<TUnixSingleInstance>(dir.path());
+    ASSERT_TRUE(ending->AcquireLock());
+    ASSERT_TRUE(ending->Publish([] {}));
+    ending->ReleaseLock(); // shutdown; the object itself goes a little later
+    TUnixSingleInstance next(dir.path());
+    ASSERT_TRUE(next.AcquireLock());
+    ASSERT_TRUE(next.Publish([] {}));
+    ending.reset();
+    EXPECT_TRUE(QFile::exists(dir.filePath("SVXFileMap")));
 }
 
 TEST(SingleInstance, NothingToReachGivesCannotConnect) {
