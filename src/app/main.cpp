@@ -1,10 +1,11 @@
 #include "app/splash.h"
+#include "platform/messagebox.h"
+#include "platform/platform.h"
 #include "platform/programinfo.h"
 #include "ui/svxform.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QMessageBox>
 #include <QThread>
 #include <cstdio>
 #include <exception>
@@ -44,8 +45,11 @@ int main(int argc, char* argv[]) {
         QApplication::exec();
         // `form` waits for running saves and runs its shutdown when it goes out of scope.
     } catch (const std::exception& error) {
-        QMessageBox::critical(nullptr, QStringLiteral("Snapvault"),
-                              QString::fromLocal8Bit(error.what()));
+        TBoxRequest request;
+        request.Text = QString::fromLocal8Bit(error.what());
+        request.Caption = QStringLiteral("Snapvault");
+        request.Icon = TBoxIcon::Error;
+        Platform().Boxes->Show(request);
     }
     return 0;
 }

@@ -48,9 +48,15 @@ void TSVXForm::CaptureClipboardImage() {
         StatForm->setText(QStringLiteral("Portable Network Graphivs (.png)"));
 
     const int displayDepth = DisplayDepth();
-    if (scaling.Scale)
-        bitmap = StretchInto(bitmap, scaling.Target, OptAR->isChecked(), OptARExp->isChecked(),
-                             NeedsAveragingStretch(displayDepth, bitmap));
+    if (scaling.Scale) {
+        QImage scaled =
+            StretchInto(bitmap, scaling.Target, OptAR->isChecked(), OptARExp->isChecked(),
+                        NeedsAveragingStretch(displayDepth, bitmap));
+        // A size no picture can have (a thin strip expanded to keep its proportions) is no
+        // reason to lose the screenshot: it is saved as captured.
+        if (!scaled.isNull())
+            bitmap = std::move(scaled);
+    }
 
     QString fileName;
     try {

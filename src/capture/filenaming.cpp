@@ -31,8 +31,10 @@ qint64 ReadStartValue(const QString& text) {
         ++i;
     qint64 value = 0;
     bool any = false;
+    // Digits past MaxDigits are not read: no start field holds that many, and the value must
+    // not overflow.
     while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128 &&
-           value < PowerOfTen(MaxDigits)) {
+           value < PowerOfTen(MaxDigits - 1)) {
         value = value * 10 + (text[i].unicode() - '0');
         any = true;
         ++i;

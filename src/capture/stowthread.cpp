@@ -36,6 +36,8 @@ void SaveImage(TSaveJob& job) {
     // The display-format copy is made here rather than on the GUI thread: converting a large
     // screenshot costs time the GUI thread needs for the next capture.
     const QImage bitmap = ToDisplayFormat(job.Bitmap, job.DisplayDepth);
+    if (bitmap.isNull() && !job.Bitmap.isNull())
+        throw EFrameworkError(QStringLiteral("Not enough memory to save %1").arg(job.FileName));
     job.Bitmap = QImage();
     switch (job.Format) {
     case TSaveFormat::sfBMP:
@@ -66,21 +68,24 @@ TStowThread::~TStowThread() {
 
 void TStowThread::run() {
     ApplyThreadPriority(FPriority);
+    // The box's caption tells what the system said about this save, nothing earlier.
+    ClearLastError();
     try {
         SaveImage(FJob);
     } catch (const EFrameworkError& error) {
-        ShowSaveError(error.Message());
+        ShowSaveError(error.Message(), error.ErrorCode());
     } catch (const std::bad_alloc&) {
-        ShowSaveError(QStringLiteral("Not enough memory to save %1").arg(FFileName));
+        ShowSaveError(QStringLiteral("Not enough memory to save %1").arg(FFileName),
+                      LastErrorCode());
     } catch (const std::exception& error) {
-        ShowSaveError(QString::fromLocal8Bit(error.what()));
+        ShowSaveError(QString::fromLocal8Bit(error.what()), LastErrorCode());
     }
     emit Completed(this);
 }
 
-void TStowThread::ShowSaveError(const QString& text) {
+void TStowThread::ShowSaveError(const QString& text, int errorCode) {
     TBoxRequest request;
-    request.Caption = ErrorCaption(LastErrorCode());
+    request.Caption = ErrorCaption(errorCode);
     request.Text = text;
     request.Icon = TBoxIcon::Information;
     // Widgets live on the GUI thread: it shows the box without waiting for it, so capturing goes

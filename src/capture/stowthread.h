@@ -43,8 +43,9 @@ protected:
     void run() override;
 
 private:
-    // Shows the error on the GUI thread and waits until it has been answered.
-    void ShowSaveError(const QString& text);
+    // Shows the error on the GUI thread and waits until it has been answered. The caption is
+    // the system's text for the error code.
+    void ShowSaveError(const QString& text, int errorCode);
 
     QString FFileName;
     TSaveJob FJob;

@@ -1,5 +1,6 @@
 #include "capture/stretch.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -67,11 +68,21 @@ QSize StretchSize(QSize requested, QSize source, bool keepAspect, bool expand) {
                 h = hx;
         }
     }
-    return QSize(int(w), int(h));
+    // Keeping the aspect ratio of a thin strip while expanding can ask for sides no picture can
+    // have; they are kept in range here and refused when the picture is made.
+    constexpr long long LargestSide = 1 << 20;
+    return QSize(int(std::clamp(w, 0LL, LargestSide)), int(std::clamp(h, 0LL, LargestSide)));
 }
 
+namespace {
+bool CanBeMade(const QImage& source, QSize size) {
+    return !source.isNull() && !size.isEmpty() &&
+           qint64(size.width()) * size.height() <= LargestScaledPixels;
+}
+} // namespace
+
 QImage NearestStretch(const QImage& source, QSize size) {
-    if (source.isNull() || size.isEmpty())
+    if (!CanBeMade(source, size))
         return QImage();
     QImage target(size, QImage::Format_RGB32);
     if (target.isNull())
@@ -94,7 +105,7 @@ QImage NearestStretch(const QImage& source, QSize size) {
 }
 
 QImage AveragingStretch(const QImage& source, QSize size) {
-    if (source.isNull() || size.isEmpty())
+    if (!CanBeMade(source, size))
         return QImage();
     QImage target(size, QImage::Format_RGB32);
     if (target.isNull())

@@ -9,11 +9,16 @@
 // truncated, so that 420x700 into 320x200, shrinking, gives 119x200.
 QSize StretchSize(QSize requested, QSize source, bool keepAspect, bool expand);
 
-// Stretches the whole picture onto a new one of StretchSize(...). Each target pixel takes the
+// Stretches the whole picture onto a new one of StretchSize(...); a null picture when that
+// size cannot be made. Each target pixel takes the
 // colour of one source pixel; with `averaging` (displays of 256 colours or fewer showing a
 // richer source) it takes the average of the source pixels it covers. The result is RGB32.
 QImage StretchInto(const QImage& source, QSize requested, bool keepAspect, bool expand,
                    bool averaging = false);
+
+// The most pixels a scaled picture may have: twice an 8K screen. Beyond that the scaling makes
+// no sense for a screenshot and would tie up gigabytes on the GUI thread.
+constexpr qint64 LargestScaledPixels = qint64(1) << 26;
 
 // Nearest-pixel stretch of the whole picture to exactly `size` (RGB32).
 QImage NearestStretch(const QImage& source, QSize size);

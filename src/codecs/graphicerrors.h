@@ -1,17 +1,23 @@
 #pragma once
 
 #include <QString>
+#include <cerrno>
 #include <stdexcept>
 
 // Errors raised by the encoders and the file stream. Each carries the text the user is shown;
 // the texts that come from the picture framework are German, as users of the program know them.
 class EFrameworkError : public std::runtime_error {
 public:
+    // Takes the calling thread's last error code at once: by the time the error is shown,
+    // clean-up on the way out may have changed it.
     explicit EFrameworkError(const QString& message)
-        : std::runtime_error(message.toStdString()), FMessage(message) {}
+        : std::runtime_error(message.toStdString()), FErrorCode(errno), FMessage(message) {}
     const QString& Message() const { return FMessage; }
+    // The system error code in force when the error was raised (0: none).
+    int ErrorCode() const { return FErrorCode; }
 
 private:
+    int FErrorCode;
     QString FMessage;
 };
 

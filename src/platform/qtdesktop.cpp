@@ -1,12 +1,15 @@
 #include "platform/qtdesktop.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QLabel>
 #include <QUrl>
 
+// The pop-up normally goes when the application quits; a window must not outlive it.
 TQtDesktop::~TQtDesktop() {
-    delete FPopup.data();
+    if (QCoreApplication::instance() != nullptr)
+        delete FPopup.data();
 }
 
 std::optional<QString> TQtDesktop::ChooseFolder(const QString& title, QWidget* owner) {
@@ -32,6 +35,9 @@ void TQtDesktop::ShowHelpPopup(const QString& text, const QPoint& screenPos) {
         FPopup->setMaximumWidth(360);
         FPopup->setFrameStyle(QFrame::Box | QFrame::Plain);
         FPopup->setStyleSheet(QStringLiteral("background: #ffffe1; color: black;"));
+        QLabel* popup = FPopup.data();
+        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, popup,
+                         [popup] { delete popup; });
     }
     FPopup->setText(text);
     FPopup->adjustSize();

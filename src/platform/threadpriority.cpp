@@ -1,5 +1,6 @@
 #include "platform/threadpriority.h"
 
+#include <cerrno>
 #include <sched.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -19,6 +20,11 @@ constexpr int NiceFor[7] = {19, 10, 5, 0, -5, -10, -20};
 void ApplyThreadPriority(int position) {
     if (position < 0 || position > 6 || position == 3)
         return;
+    // A refused raise is silent: it must not leave its error code for the save to report.
+    struct TKeepErrno {
+        int Value = errno;
+        ~TKeepErrno() { errno = Value; }
+    } keepErrno;
     if (position == 0) {
         sched_param param{};
         param.sched_priority = 0;

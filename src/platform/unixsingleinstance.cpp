@@ -24,9 +24,24 @@ QString RuntimeFolder() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QDir(runtime).exists())
         return runtime;
+    // A shared /tmp: the folder must be ours and closed to others, or another user could hold
+    // our lock or receive our close requests.
+    const auto privateFolder = [](const QString& folder) {
+        const QByteArray path = QFile::encodeName(folder);
+        mkdir(path.constData(), 0700);
+        struct stat info {};
+        if (lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+            info.st_uid != getuid())
+            return false;
+        return (info.st_mode & 0077) == 0 || chmod(path.constData(), 0700) == 0;
+    };
     const QString folder = QStringLiteral("/tmp/snapvault-%1").arg(getuid());
-    mkdir(QFile::encodeName(folder).constData(), 0700);
-    return folder;
+    if (privateFolder(folder))
+        return folder;
+    const QString inHome = QDir::homePath() + QStringLiteral("/.cache/snapvault");
+    QDir().mkpath(QDir::homePath() + QStringLiteral("/.cache"));
+    privateFolder(inHome);
+    return inHome;
 }
 
 TUnixSingleInstance::TUnixSingleInstance(QString folder) : FFolder(std::move(folder)) {}

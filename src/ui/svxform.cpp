@@ -1,5 +1,8 @@
 #include "ui/svxform.h"
 
+#include "platform/clipboardchain.h"
+#include "platform/platform.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 
@@ -10,7 +13,9 @@ TSVXForm::TSVXForm(const QStringList& arguments, QWidget* parent) : QWidget(pare
 }
 
 TSVXForm::~TSVXForm() {
-    // No screenshot is lost on the way out: every running save completes first.
+    // No screenshot is lost on the way out: every running save completes first. Nothing new is
+    // captured meanwhile: the user has asked the program to end.
+    disconnect(Platform().Clipboard, &IClipboardChain::DrawClipboard, this, nullptr);
     WaitForRunningSaves();
     ShutdownSequence();
 }

@@ -39,7 +39,7 @@ enum class TContainerKind {
     Panel  // a plain sunken panel
 };
 
-struct TContainerSpec {
+struct TContainerLayout {
     const char* Name;
     const char* Parent;
     TContainerKind Kind;
@@ -51,7 +51,7 @@ struct TContainerSpec {
 
 // The containers of the pages. A frame is created before the controls in front of it, so
 // that it stays behind them.
-const TContainerSpec Containers[] = {
+const TContainerLayout Containers[] = {
     {"GroupGeneral", "TabSetup", TContainerKind::Group, "Snapvault", {8, 24, 232, 98}, 0, 100},
     {"GroupGrabbing", "TabSetup", TContainerKind::Group, "Grabbing", {8, 128, 232, 76}, 1, 101},
     {"GroupSound", "TabSetup", TContainerKind::Group, "", {240, 30, 358, 184}, 4, 102},
@@ -317,19 +317,19 @@ void TSVXForm::CreateControls() {
                                      {TabAbout->objectName(), TabAbout}};
 
     // ---- containers ----
-    for (const TContainerSpec& spec : Containers) {
-        QWidget* parent = parents.value(QString::fromLatin1(spec.Parent));
+    for (const TContainerLayout& layout : Containers) {
+        QWidget* parent = parents.value(QString::fromLatin1(layout.Parent));
         Q_ASSERT(parent);
         QWidget* container = nullptr;
-        if (spec.Kind == TContainerKind::Panel) {
+        if (layout.Kind == TContainerKind::Panel) {
             auto* panel = new QFrame(parent);
             panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
             container = panel;
         } else {
-            container = new QGroupBox(QString::fromLatin1(spec.Caption), parent);
+            container = new QGroupBox(QString::fromLatin1(layout.Caption), parent);
         }
-        Place(container, QString::fromLatin1(spec.Name), ToRect(spec.Bounds), spec.TabOrder);
-        SetHelpContext(container, spec.HelpContext);
+        Place(container, QString::fromLatin1(layout.Name), ToRect(layout.Bounds), layout.TabOrder);
+        SetHelpContext(container, layout.HelpContext);
         parents.insert(container->objectName(), container);
     }
 

@@ -49,6 +49,21 @@ TEST(StretchSize, WorkedExamples) {
     EXPECT_EQ(StretchSize({320, 200}, {420, 700}, true, true), QSize(320, 533));
 }
 
+TEST(StretchSize, ThinStripsExpandedStayWithinRange) {
+    // 1 x 3000 covering 1024 x 768 would need a height of 3,072,000; 1 x 3,000,000 would not
+    // even fit an int.
+    const QSize tall = StretchSize({1024, 768}, {1, 3000}, true, true);
+    EXPECT_EQ(tall.width(), 1024);
+    EXPECT_GT(tall.height(), 768);
+    EXPECT_LE(tall.height(), 1 << 20);
+    const QSize huge = StretchSize({1024, 768}, {1, 3000000}, true, true);
+    EXPECT_GT(huge.height(), 0);
+    // Such a picture cannot be made: the stretch says so instead of returning garbage.
+    QImage strip(1, 3000, QImage::Format_RGB32);
+    strip.fill(Qt::blue);
+    EXPECT_TRUE(StretchInto(strip, {1024, 768}, true, true).isNull());
+}
+
 TEST(Thumbnail, LargestPictureWithTheCapturedProportions) {
     const QSize control(209, 161);
     auto thumb = [&](int w, int h) {

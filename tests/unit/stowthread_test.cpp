@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <gtest/gtest.h>
 
 namespace {
@@ -121,6 +122,22 @@ protected:
 private:
     int FPosition;
 };
+
+TEST(ThreadPriority, ARefusedChangeLeavesNoErrorBehind) {
+    for (int position = 0; position <= 6; ++position) {
+        errno = EILSEQ; // a value no scheduling call gives
+        ApplyThreadPriority(position);
+        EXPECT_EQ(errno, EILSEQ) << position;
+    }
+    ApplyThreadPriority(3);
+}
+
+TEST(SaveErrors, CarryTheErrorCodeOfTheirMoment) {
+    errno = ENOSPC;
+    const EWriteError error;
+    errno = 0;
+    EXPECT_EQ(error.ErrorCode(), ENOSPC);
+}
 
 TEST(ThreadPriority, PositionsMapToTheWorkersScheduling) {
     const int base = CurrentThreadSchedule().Nice;
