@@ -19,4 +19,4 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
+$sudo apt-get install -y -qq "${packages[@]}" >/dev/null
