@@ -62,7 +62,25 @@ QList<QImage> BurstImages() {
 
 } // namespace
 
-using CaptureTest = TE2ETest;
+class CaptureTest : public TE2ETest {
+protected:
+    // Starts the program saving BMP files and copies the burst of images as fast as xclip can.
+    ::testing::AssertionResult CopyBurstIntoBmpCapture(QList<QImage>& images,
+                                                       QProcess** program = nullptr) {
+        const std::optional<TWindow> window = StartAndWaitForWindow(program);
+        if (!window)
+            return ::testing::AssertionFailure() << "no window";
+        if (auto prepared = PrepareCapture(*window, QStringLiteral("BitmapOut")); !prepared)
+            return prepared;
+        if (auto active = SetActive(*window, true); !active)
+            return active;
+        images = BurstImages();
+        for (const QImage& image : images)
+            if (auto copied = CopyImage(image); !copied)
+                return copied;
+        return ::testing::AssertionSuccess();
+    }
+};
 
 TEST_F(CaptureTest, SavesWhatIsCopiedWhileActiveAndNothingElse) {
     // On the clipboard before the program starts: not copied for it. Large enough to pass any
@@ -113,28 +131,17 @@ TEST_F(CaptureTest, BitmapsHoldExactlyTheCopiedPixels) {
 }
 
 TEST_F(CaptureTest, FastCopiesAreEachSavedCompletely) {
-    const std::optional<TWindow> window = StartAndWaitForWindow();
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("BitmapOut")));
-    ASSERT_TRUE(SetActive(*window, true));
-
-    const QList<QImage> images = BurstImages();
-    for (const QImage& image : images)
-        ASSERT_TRUE(CopyImage(image));
+    QList<QImage> images;
+    ASSERT_TRUE(CopyBurstIntoBmpCapture(images));
     WaitUntil([&] { return bool(EachSavedOnce(images, Home())); }, 15000, 50);
     EXPECT_TRUE(EachSavedOnce(images, Home()));
 }
 
 TEST_F(CaptureTest, TerminateRightAfterFastCopiesWaitsForEverySave) {
     QProcess* program = nullptr;
-    const std::optional<TWindow> window = StartAndWaitForWindow(&program);
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("BitmapOut")));
-    ASSERT_TRUE(SetActive(*window, true));
-
-    const QList<QImage> images = BurstImages();
-    for (const QImage& image : images)
-        ASSERT_TRUE(CopyImage(image));
+    QList<QImage> images;
+    ASSERT_TRUE(CopyBurstIntoBmpCapture(images, &program));
+    ASSERT_NE(program, nullptr);
     EXPECT_EQ(RunTerminate(), 0);
     EXPECT_EQ(WaitForExit(*program, 20000), 0);
     // Once the program has ended, every file must be whole: no waiting here.

@@ -50,7 +50,7 @@ TEST_P(PngFastRoute, SameFileAsPlainAlgorithm) {
     // The first colour transparent: its entry moves to the front and a tRNS appears.
     TWriteOptions transparent;
     const QRgb first = picture.pixel(0, 0);
-    transparent.TransparentColor = qRed(first) | (qGreen(first) << 8) | (qBlue(first) << 16);
+    transparent.TransparentColor = ColorKey(first);
     TReferenceOptions referenceTransparent;
     referenceTransparent.TransparentColor = transparent.TransparentColor;
     EXPECT_EQ(WritePNG(picture, transparent), ReferencePNG(picture, referenceTransparent));
@@ -140,7 +140,7 @@ TEST(PngFastRouteTrueColor, NoiseWithAndWithoutAlpha) {
     EXPECT_EQ(WritePNG(noise), ReferencePNG(noise));
     TWriteOptions transparent;
     const QRgb c = noise.pixel(10, 10);
-    transparent.TransparentColor = qRed(c) | (qGreen(c) << 8) | (qBlue(c) << 16);
+    transparent.TransparentColor = ColorKey(c);
     TReferenceOptions reference;
     reference.TransparentColor = transparent.TransparentColor;
     const QByteArray file = WritePNG(noise, transparent);

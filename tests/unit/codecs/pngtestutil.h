@@ -35,6 +35,11 @@ struct THeader {
 };
 
 // The chunks of a PNG file; fails the test on a bad signature, length or CRC.
+// A colour as the writer's transparent colour takes it: red in bits 0-7, green 8-15, blue 16-23.
+inline qint32 ColorKey(QRgb color) {
+    return qRed(color) | (qGreen(color) << 8) | (qBlue(color) << 16);
+}
+
 inline std::vector<TChunk> ParseChunks(const QByteArray& file) {
     std::vector<TChunk> chunks;
     static const QByteArray signature("\x89PNG\r\n\x1a\n", 8);

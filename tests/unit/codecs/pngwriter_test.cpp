@@ -129,7 +129,7 @@ TEST(PngTransparency, TransparentColourGetsTheFirstEntryAndTRNS) {
         23, 9, colors, [](int x, int y) { return std::size_t(x * y % 11 == 0 ? 5 : x % 5); });
     const QRgb key = colors[5];
     TWriteOptions options;
-    options.TransparentColor = qRed(key) | (qGreen(key) << 8) | (qBlue(key) << 16);
+    options.TransparentColor = ColorKey(key);
     const QByteArray file = WritePNG(picture, options);
     const std::vector<TChunk> chunks = ParseChunks(file);
     EXPECT_EQ(ChunkTypes(chunks), "IHDR sRGB PLTE tRNS IDAT IEND");
