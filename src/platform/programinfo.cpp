@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -44,4 +45,20 @@ bool DisplayConfigured(QString& why) {
     why = QStringLiteral("Snapvault needs a graphical desktop, but no display is set (neither "
                          "DISPLAY nor WAYLAND_DISPLAY). Start it from a desktop session.");
     return false;
+}
+
+QString UserConfigFolder() {
+    const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
+    // Relative values are invalid by the base-directory rules and are ignored.
+    if (!configured.isEmpty() && QDir::isAbsolutePath(configured))
+        return QDir::cleanPath(configured);
+    return QDir::homePath() + QStringLiteral("/.config");
+}
+
+QString SettingsFilePath() {
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QFileInfo folder(programFolder);
+    if (QFileInfo::exists(programFolder + QStringLiteral("/Svx.hlp")) && folder.isWritable())
+        return programFolder + QStringLiteral("/SVX.dat");
+    return UserConfigFolder() + QStringLiteral("/Snapvault/SVX.dat");
 }

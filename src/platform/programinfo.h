@@ -14,3 +14,10 @@ int DisplayDepth();
 // Whether a graphical display can be reached at all, asked before the toolkit starts (which
 // would otherwise abort with a plugin error). Explains in `why` when it cannot.
 bool DisplayConfigured(QString& why);
+
+// Where SVX.dat lives: beside the program in a build tree or a portable copy (Svx.hlp lies
+// beside it) when that folder can be written, otherwise in the user's configuration folder
+// ($XDG_CONFIG_HOME/Snapvault/).
+QString SettingsFilePath();
+// The user's configuration folder ($XDG_CONFIG_HOME, else ~/.config), without a trailing "/".
+QString UserConfigFolder();
