@@ -137,8 +137,9 @@ TEST(SettingsFile, EveryControlStateRoundTrips) {
         EXPECT_TRUE(second.Platform.Boxes.Shown.isEmpty());
         EXPECT_TRUE(c.Holds(*second.Form));
         // What was read is written again unchanged.
-        if (c.WrittenAgainUnchanged)
+        if (c.WrittenAgainUnchanged) {
             EXPECT_EQ(second.Form->SettingsBytes(), stored);
+        }
     }
 }
 
