@@ -115,9 +115,10 @@ TEST_F(SettingsTest, LoginEntryOnlyWhereThisVersionIsInstalled) {
         QProcess* program = nullptr;
         Start(&program);
         EXPECT_EQ(QFile::exists(entry), installed);
-        if (installed)
+        if (installed) {
             EXPECT_TRUE(
                 ReadAll(entry).contains("Exec=\"" + Sandbox().ProgramPath().toUtf8() + "\""));
+        }
         Terminate(*program);
         EXPECT_EQ(QFile::exists(entry), installed) << "after the shutdown";
         QFile::remove(SettingsFile());
@@ -181,4 +182,18 @@ TEST_F(SettingsTest, FullDiskKeepsTheOldSettingsAndSaysSo) {
     EXPECT_EQ(WaitForExit(*program, 10000), 0);
     EXPECT_EQ(WaitForExit(*terminator, 10000), 0);
     EXPECT_EQ(ReadAll(folder + QStringLiteral("/SVX.dat")), before) << "the old settings are lost";
+}
+
+TEST_F(SettingsTest, TerminateDuringTheFirstRunGreetingEndsTheProgram) {
+    QProcess* program = StartProgram();
+    ASSERT_NE(program, nullptr);
+    const std::optional<TWindow> greeting = WaitForBox(program->processId(), GreetingCaption);
+    ASSERT_TRUE(greeting);
+    EXPECT_EQ(RunTerminate(), 0);
+    // Whether the box is still up or went with the request, the program ends once it is gone.
+    if (const auto stillUp = WaitForBox(program->processId(), GreetingCaption, 500))
+        AnswerBox(*stillUp);
+    EXPECT_EQ(WaitForExit(*program, 10000), 0)
+        << "the close asked for during the greeting was lost";
+    EXPECT_TRUE(QFile::exists(SettingsFile()));
 }
