@@ -3,6 +3,7 @@
 #include "platform/qtclipboardchain.h"
 #include "platform/qtdesktop.h"
 #include "platform/qtmessageboxes.h"
+#include "platform/qttraybackend.h"
 #include "platform/unixsingleinstance.h"
 
 TPlatform& LinuxPlatform() {
@@ -11,5 +12,7 @@ TPlatform& LinuxPlatform() {
     static TQtDesktop desktop;
     static TUnixSingleInstance instance;
     static TPlatform services{&boxes, &clipboard, &desktop, &instance};
+    static TQtTrayHost tray;
+    services.Tray = &tray;
     return services;
 }

@@ -84,11 +84,35 @@ ISingleInstance::TCloseResult TFakeSingleInstance::RequestClose() {
     return CloseAnswer;
 }
 
+void TFakeTrayBackend::SetIcon(const QIcon& icon) {
+    Icon = icon;
+    ++IconChanges;
+}
+
+ITrayBackend* TFakeTrayHost::CreateIcon(QObject* owner) {
+    auto* icon = new TFakeTrayBackend(owner);
+    icon->Area = &AreaPresent;
+    Icons.append(icon);
+    return icon;
+}
+
+void TFakeTrayHost::SetAvailable(bool available) {
+    AreaPresent = available;
+    for (TFakeTrayBackend* icon : Icons) {
+        if (icon != nullptr) {
+            if (!available)
+                icon->Shown = false;
+            emit icon->AvailabilityChanged(available);
+        }
+    }
+}
+
 TFakePlatform::TFakePlatform() {
     TPlatform services;
     services.Boxes = &Boxes;
     services.Clipboard = &Clipboard;
     services.Desktop = &Desktop;
     services.Instance = &Instance;
+    services.Tray = &Tray;
     FScope = std::make_unique<TScopedPlatform>(services);
 }
