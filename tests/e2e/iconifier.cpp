@@ -1,0 +1,40 @@
+#include "iconifier.h"
+
+#include "toolrun.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+TIconifier::TIconifier(const QString& display) : FDisplay(XOpenDisplay(qPrintable(display))) {
+    if (FDisplay != nullptr)
+        XSelectInput(FDisplay, DefaultRootWindow(FDisplay), SubstructureNotifyMask);
+}
+
+TIconifier::~TIconifier() {
+    if (FDisplay != nullptr)
+        XCloseDisplay(FDisplay);
+}
+
+void TIconifier::Iconify(quint64 window) {
+    const Atom state = XInternAtom(FDisplay, "WM_STATE", False);
+    const long value[2] = {IconicState, None};
+    XChangeProperty(FDisplay, Window(window), state, state, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(value), 2);
+    XUnmapWindow(FDisplay, Window(window));
+    XFlush(FDisplay);
+}
+
+bool TIconifier::WaitForWithdrawn(quint64 window, int timeoutMs) {
+    return WaitUntil(
+        [&] {
+            XEvent event;
+            while (XCheckTypedEvent(FDisplay, UnmapNotify, &event)) {
+                // Only the program's own notice is sent; the server's real ones are not.
+                if (event.xunmap.send_event && event.xunmap.window == Window(window))
+                    return true;
+            }
+            return false;
+        },
+        timeoutMs);
+}

@@ -1,0 +1,99 @@
+// The icon in a real XEmbed tray: its colours for on, off and saving, its menu, and the window
+// that goes into it when minimised and comes back on a click.
+#include "e2efixture.h"
+#include "iconifier.h"
+#include "imagechecks.h"
+#include "toolrun.h"
+#include "traycolours.h"
+
+namespace {
+
+constexpr int IconTimeoutMs = 10000;
+
+QPoint Centre(const TWindow& window) {
+    return window.Geometry.center();
+}
+
+} // namespace
+
+class TrayTest : public TE2ETest {
+protected:
+    // Starts the program, puts its icon into the tray through "Minimize to system tray" and
+    // returns the main window and the icon.
+    bool StartWithIcon() {
+        Window = StartAndWaitForWindow(&Program);
+        if (!Window)
+            return false;
+        EXPECT_TRUE(SetChecked(*Window, QStringLiteral("OptMinToSysT"), true));
+        QList<TWindow> icons;
+        WaitUntil(
+            [&] {
+                icons = Desktop().EmbeddedWindowsOf(Program->processId());
+                return !icons.isEmpty();
+            },
+            IconTimeoutMs);
+        EXPECT_EQ(icons.size(), 1) << "no icon of the program in the tray";
+        if (icons.size() != 1)
+            return false;
+        Icon = icons.first();
+        return true;
+    }
+
+    // Waits until the icon shows `colour`; the colour seen last.
+    std::string WaitForIconColour(const QString& colour, int timeoutMs = IconTimeoutMs) {
+        QString seen;
+        WaitUntil(
+            [&] {
+                seen = TrayColourOf(Desktop().WindowPicture(Icon->Id));
+                return seen == colour;
+            },
+            timeoutMs, 10);
+        return seen.toStdString();
+    }
+
+    QProcess* Program = nullptr;
+    std::optional<TWindow> Window;
+    std::optional<TWindow> Icon;
+};
+
+TEST_F(TrayTest, IconShowsOnOffAndSavingAndItsMenuQuits) {
+    ASSERT_TRUE(StartWithIcon());
+    ASSERT_TRUE(SetActive(*Window, false));
+    EXPECT_EQ(WaitForIconColour("red"), "red");
+    ASSERT_TRUE(SetActive(*Window, true));
+    EXPECT_EQ(WaitForIconColour("green"), "green");
+
+    // A picture that compresses badly keeps the PNG writer busy for a while.
+    ASSERT_TRUE(PrepareCapture(*Window, QStringLiteral("PngOut")));
+    ASSERT_TRUE(CopyImage(PatternImage(2400, 1800, 7)));
+    EXPECT_EQ(WaitForIconColour("yellow", 5000), "yellow");
+    EXPECT_FALSE(WaitForImageFile(Home() + QStringLiteral("/SV0000.png"), 60000).isNull());
+    EXPECT_EQ(WaitForIconColour("green"), "green");
+
+    // A right click opens the menu; "Quit" ends the program the ordinary way.
+    ASSERT_TRUE(Desktop().ClickAt(Centre(*Icon), 3));
+    const std::optional<TWindow> menu = Desktop().WaitForWindow(
+        [&](const TWindow& window) {
+            return window.Pid == Program->processId() && window.Id != Window->Id;
+        },
+        IconTimeoutMs);
+    ASSERT_TRUE(menu) << "no menu after a right click on the icon";
+    ASSERT_TRUE(Desktop().Keys({QStringLiteral("q")}));
+    EXPECT_EQ(WaitForExit(*Program, 15000), std::optional<int>(0));
+}
+
+TEST_F(TrayTest, MinimisedWindowLeavesTheTaskbarAndComesBackOnALeftClick) {
+    ASSERT_TRUE(StartWithIcon());
+    TIconifier windowManager(Desktop().Environment().value(QStringLiteral("DISPLAY")));
+    ASSERT_TRUE(windowManager.Ok());
+    windowManager.Iconify(Window->Id);
+    EXPECT_TRUE(windowManager.WaitForWithdrawn(Window->Id, IconTimeoutMs))
+        << "the minimised window keeps its taskbar entry";
+
+    ASSERT_TRUE(Desktop().ClickAt(Centre(*Icon), 1));
+    EXPECT_TRUE(Desktop().WaitForWindow(
+        [&](const TWindow& window) { return window.Id == Window->Id; }, IconTimeoutMs))
+        << "the window does not come back";
+    // Back in working order: it answers a click.
+    EXPECT_TRUE(SetActive(*Window, true));
+}
