@@ -97,3 +97,28 @@ TEST_F(TrayTest, MinimisedWindowLeavesTheTaskbarAndComesBackOnALeftClick) {
     // Back in working order: it answers a click.
     EXPECT_TRUE(SetActive(*Window, true));
 }
+
+TEST_F(TrayTest, WindowStaysReachableWhileThePanelRestarts) {
+    ASSERT_TRUE(StartWithIcon());
+    TIconifier windowManager(Desktop().Environment().value(QStringLiteral("DISPLAY")));
+    ASSERT_TRUE(windowManager.Ok());
+    windowManager.Iconify(Window->Id);
+    ASSERT_TRUE(windowManager.WaitForWithdrawn(Window->Id, IconTimeoutMs));
+
+    // With the tray gone, nothing could bring the hidden window back: it shows again.
+    StopTray();
+    const bool shown =
+        Desktop()
+            .WaitForWindow([&](const TWindow& window) { return window.Id == Window->Id; },
+                           IconTimeoutMs)
+            .has_value();
+    const bool trayBack = StartTray();
+    EXPECT_TRUE(shown) << "the window stays hidden without a tray";
+    ASSERT_TRUE(trayBack);
+    // The new tray gets the icon without the user doing anything.
+    EXPECT_TRUE(
+        WaitUntil([&] { return Desktop().EmbeddedWindowsOf(Program->processId()).size() == 1; },
+                  IconTimeoutMs))
+        << "no icon in the restarted tray";
+    EXPECT_TRUE(IsRunning(*Program));
+}
