@@ -16,13 +16,34 @@ TIconifier::~TIconifier() {
         XCloseDisplay(FDisplay);
 }
 
-void TIconifier::Iconify(quint64 window) {
-    const Atom state = XInternAtom(FDisplay, "WM_STATE", False);
-    const long value[2] = {IconicState, None};
-    XChangeProperty(FDisplay, Window(window), state, state, 32, PropModeReplace,
+void TIconifier::SetState(quint64 window, long state) {
+    const Atom property = XInternAtom(FDisplay, "WM_STATE", False);
+    const long value[2] = {state, None};
+    XChangeProperty(FDisplay, Window(window), property, property, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(value), 2);
+    XFlush(FDisplay);
+}
+
+void TIconifier::Iconify(quint64 window) {
+    SetState(window, IconicState);
     XUnmapWindow(FDisplay, Window(window));
     XFlush(FDisplay);
+}
+
+bool TIconifier::WaitForMapped(quint64 window, int timeoutMs) {
+    const bool mapped = WaitUntil(
+        [&] {
+            XEvent event;
+            while (XCheckTypedEvent(FDisplay, MapNotify, &event)) {
+                if (event.xmap.window == Window(window))
+                    return true;
+            }
+            return false;
+        },
+        timeoutMs);
+    if (mapped)
+        SetState(window, NormalState);
+    return mapped;
 }
 
 bool TIconifier::WaitForWithdrawn(quint64 window, int timeoutMs) {

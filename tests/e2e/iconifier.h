@@ -17,9 +17,14 @@ public:
 
     bool Ok() const { return FDisplay != nullptr; }
     void Iconify(quint64 window);
+    // Waits until the program maps `window` again, and marks it normal as a window manager
+    // does.
+    bool WaitForMapped(quint64 window, int timeoutMs);
     // Waits for the program's notice that it has withdrawn `window` (ICCCM 4.1.4).
     bool WaitForWithdrawn(quint64 window, int timeoutMs);
 
 private:
+    void SetState(quint64 window, long state);
+
     _XDisplay* FDisplay = nullptr;
 };
