@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QMenu>
 
 namespace {
@@ -87,7 +88,8 @@ void TSVXForm::RestoreTI(QObject*) {
 }
 
 void TSVXForm::Quit(QObject*) {
-    close();
+    // Straight to the application: the window may be hidden in the tray, or never shown.
+    QCoreApplication::quit();
 }
 
 void TSVXForm::MinimizeTI() {
