@@ -3,6 +3,7 @@
 #include "platform/qtclipboardchain.h"
 #include "platform/qtdesktop.h"
 #include "platform/qtmessageboxes.h"
+#include "platform/qttraybackend.h"
 #include "platform/unixsingleinstance.h"
 #include "platform/xdgautostart.h"
 
@@ -13,5 +14,7 @@ TPlatform& LinuxPlatform() {
     static TUnixSingleInstance instance;
     static TXdgAutoStart autoStart;
     static TPlatform services{&boxes, &clipboard, &desktop, &instance, &autoStart};
+    static TQtTrayHost tray;
+    services.Tray = &tray;
     return services;
 }

@@ -5,6 +5,7 @@ class IMessageBoxes;
 class IClipboardChain;
 class IDesktop;
 class ISingleInstance;
+class ITrayHost;
 
 // The services the program takes from the desktop. The running program uses the Linux
 // backends; tests swap in fakes with TScopedPlatform.
@@ -14,6 +15,7 @@ struct TPlatform {
     IDesktop* Desktop = nullptr;
     ISingleInstance* Instance = nullptr;
     IAutoStart* AutoStart = nullptr;
+    ITrayHost* Tray = nullptr;
 };
 
 // The services in force. Falls back to the Linux backends (created on first use).

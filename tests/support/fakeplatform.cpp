@@ -84,6 +84,29 @@ ISingleInstance::TCloseResult TFakeSingleInstance::RequestClose() {
     return CloseAnswer;
 }
 
+void TFakeTrayBackend::SetIcon(const QIcon& icon) {
+    Icon = icon;
+    ++IconChanges;
+}
+
+ITrayBackend* TFakeTrayHost::CreateIcon(QObject* owner) {
+    auto* icon = new TFakeTrayBackend(owner);
+    icon->Area = &AreaPresent;
+    Icons.append(icon);
+    return icon;
+}
+
+void TFakeTrayHost::SetAvailable(bool available) {
+    AreaPresent = available;
+    for (TFakeTrayBackend* icon : Icons) {
+        if (icon != nullptr) {
+            if (!available)
+                icon->Shown = false;
+            emit icon->AvailabilityChanged(available);
+        }
+    }
+}
+
 TFakePlatform::TFakePlatform() {
     TPlatform services;
     services.Boxes = &Boxes;
@@ -91,5 +114,6 @@ TFakePlatform::TFakePlatform() {
     services.Desktop = &Desktop;
     services.Instance = &Instance;
     services.AutoStart = &AutoStart;
+    services.Tray = &Tray;
     FScope = std::make_unique<TScopedPlatform>(services);
 }
