@@ -45,3 +45,15 @@ bool DisplayConfigured(QString& why) {
                          "DISPLAY nor WAYLAND_DISPLAY). Start it from a desktop session.");
     return false;
 }
+
+bool DisplayPaintable(QString& why) {
+    constexpr int MinimumDepth = 15;
+    const int depth = DisplayDepth();
+    if (depth >= MinimumDepth)
+        return true;
+    why = QStringLiteral("Snapvault cannot run on this display: it shows %1 bits per pixel, and "
+                         "Snapvault needs at least %2 (thousands of colours or more).")
+              .arg(depth)
+              .arg(MinimumDepth);
+    return false;
+}

@@ -14,3 +14,6 @@ int DisplayDepth();
 // Whether a graphical display can be reached at all, asked before the toolkit starts (which
 // would otherwise abort with a plugin error). Explains in `why` when it cannot.
 bool DisplayConfigured(QString& why);
+// Whether the toolkit can paint on the display (it cannot below 15 bits per pixel), asked
+// before any window exists. Explains in `why`, with the display's depth, when it cannot.
+bool DisplayPaintable(QString& why);
