@@ -4,12 +4,14 @@
 #include "platform/qtdesktop.h"
 #include "platform/qtmessageboxes.h"
 #include "platform/unixsingleinstance.h"
+#include "platform/xdgautostart.h"
 
 TPlatform& LinuxPlatform() {
     static TQtMessageBoxes boxes;
     static TQtClipboardChain clipboard;
     static TQtDesktop desktop;
     static TUnixSingleInstance instance;
-    static TPlatform services{&boxes, &clipboard, &desktop, &instance};
+    static TXdgAutoStart autoStart;
+    static TPlatform services{&boxes, &clipboard, &desktop, &instance, &autoStart};
     return services;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+class IAutoStart;
 class IMessageBoxes;
 class IClipboardChain;
 class IDesktop;
@@ -12,6 +13,7 @@ struct TPlatform {
     IClipboardChain* Clipboard = nullptr;
     IDesktop* Desktop = nullptr;
     ISingleInstance* Instance = nullptr;
+    IAutoStart* AutoStart = nullptr;
 };
 
 // The services in force. Falls back to the Linux backends (created on first use).

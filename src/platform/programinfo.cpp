@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -56,4 +57,20 @@ bool DisplayPaintable(QString& why) {
               .arg(depth)
               .arg(MinimumDepth);
     return false;
+}
+
+QString UserConfigFolder() {
+    const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
+    // Relative values are invalid by the base-directory rules and are ignored.
+    if (!configured.isEmpty() && QDir::isAbsolutePath(configured))
+        return QDir::cleanPath(configured);
+    return QDir::homePath() + QStringLiteral("/.config");
+}
+
+QString SettingsFilePath() {
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QFileInfo folder(programFolder);
+    if (QFileInfo::exists(programFolder + QStringLiteral("/Svx.hlp")) && folder.isWritable())
+        return programFolder + QStringLiteral("/SVX.dat");
+    return UserConfigFolder() + QStringLiteral("/Snapvault/SVX.dat");
 }

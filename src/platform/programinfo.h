@@ -17,3 +17,10 @@ bool DisplayConfigured(QString& why);
 // Whether the toolkit can paint on the display (it cannot below 15 bits per pixel), asked
 // before any window exists. Explains in `why`, with the display's depth, when it cannot.
 bool DisplayPaintable(QString& why);
+
+// Where SVX.dat lives: beside the program in a build tree or a portable copy (Svx.hlp lies
+// beside it) when that folder can be written, otherwise in the user's configuration folder
+// ($XDG_CONFIG_HOME/Snapvault/).
+QString SettingsFilePath();
+// The user's configuration folder ($XDG_CONFIG_HOME, else ~/.config), without a trailing "/".
+QString UserConfigFolder();

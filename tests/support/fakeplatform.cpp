@@ -94,5 +94,6 @@ TFakePlatform::TFakePlatform() {
     services.Clipboard = &Clipboard;
     services.Desktop = &Desktop;
     services.Instance = &Instance;
+    services.AutoStart = &AutoStart;
     FScope = std::make_unique<TScopedPlatform>(services);
 }
