@@ -5,39 +5,12 @@
 #include "platform/fileprobe.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
+#include "ui/maskededit.h"
 #include "ui/svxform.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-
-namespace {
-
-// The start field as the user sees it, each blank position a space. Qt's text() leaves blank
-// positions out, which would shift the digits behind a gap: "12_4" must read as 12, not 124.
-QString StartFieldText(const QLineEdit& field) {
-    QString text = field.displayText();
-    const QString mask = field.inputMask();
-    const qsizetype separator = mask.lastIndexOf(QLatin1Char(';'));
-    if (separator >= 0 && separator + 1 < mask.size())
-        text.replace(mask[separator + 1], QLatin1Char(' '));
-    return text;
-}
-
-// Puts back a text read by StartFieldText with its blanks where they were; setText() alone would
-// close the gaps.
-void RestoreStartField(QLineEdit& field, const QString& text) {
-    QString filled = text;
-    field.setText(filled.replace(QLatin1Char(' '), QLatin1Char('0')));
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char(' ')) {
-            field.setCursorPosition(int(i));
-            field.del();
-        }
-    }
-}
-
-} // namespace
 
 void ShowNamingError(const ENamingError& error) {
     TBoxRequest request;
@@ -58,7 +31,7 @@ QString TSVXForm::NextFileName() {
     search.Extension = ExtensionFor(BitmapOut->isChecked(), JpgOut->isChecked());
     search.Digits = DigitsOverride != 0 ? DigitsOverride : DigitsUD->Position();
     search.Automatic = OptDigitAuto->isChecked();
-    search.StartText = StartFieldText(*OptDigitFrom);
+    search.StartText = MaskedEditText(*OptDigitFrom);
     search.RunningSaves = RunningSaves;
     QStringList running;
     for (const TStowThread* thread : std::as_const(FRunningThreads))
@@ -96,7 +69,7 @@ void TSVXForm::DigitChange(QObject* sender, bool& allowChange, int newValue, TUp
         return;
     FileNameExFrozen = true;
     const QString keptMask = OptDigitFrom->inputMask();
-    const QString keptText = StartFieldText(*OptDigitFrom);
+    const QString keptText = MaskedEditText(*OptDigitFrom);
     OptDigitFrom->setInputMask(DigitEditMask(newValue));
     OptDigitFrom->setText(RewriteStartField(keptText, newValue));
     FileNameExFrozen = false;
@@ -110,7 +83,7 @@ void TSVXForm::DigitChange(QObject* sender, bool& allowChange, int newValue, TUp
         allowChange = false;
         FileNameExFrozen = true;
         OptDigitFrom->setInputMask(keptMask);
-        RestoreStartField(*OptDigitFrom, keptText);
+        SetMaskedEditText(*OptDigitFrom, keptText);
         FileNameExFrozen = false;
     }
     DigitsOverride = 0;
