@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, builds and runs every test: the logic, encoder and widget tests (also under
-# AddressSanitizer and UndefinedBehaviorSanitizer) and the end-to-end tests under Xvfb.
+# AddressSanitizer and UndefinedBehaviorSanitizer, the logic and encoder tests under
+# ThreadSanitizer) and the end-to-end tests under Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -18,3 +19,11 @@ cmake --build build-asan -j "$jobs" --target codec_tests unit_tests ui_tests set
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-asan && ctest --output-on-failure --timeout 600 -L 'unit|ui|fuzz')
+
+# The logic and save-thread tests once more under ThreadSanitizer. die_after_fork=0: the encoder
+# tests run reference tools through QProcess while Qt's worker threads exist.
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSVX_TSAN=ON \
+  -DSVX_BUILD_BENCH=OFF >/dev/null
+cmake --build build-tsan -j "$jobs" --target codec_tests unit_tests
+export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:die_after_fork=0:halt_on_error=1"
+(cd build-tsan && ctest --output-on-failure --timeout 600 -L unit)

@@ -17,14 +17,24 @@ constexpr unsigned long SplashPollMs = 100;
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // The command line as given: the toolkit takes its own switches (-session, -style,
+    // -reverse, ...) out of argv, and any of them still counts as an argument.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
     QString why;
     if (!DisplayConfigured(why)) {
         std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
         return 1;
     }
     QApplication application(argc, argv);
+    // Before any window exists: the first paint on a display the toolkit cannot draw on
+    // crashes.
+    if (!DisplayPaintable(why)) {
+        std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
+        return 1;
+    }
     try {
-        const QStringList arguments = application.arguments().mid(1);
         if (arguments.isEmpty())
             ShowSplash();
         QElapsedTimer shown;

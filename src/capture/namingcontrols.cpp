@@ -5,6 +5,7 @@
 #include "platform/fileprobe.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
+#include "ui/maskededit.h"
 #include "ui/svxform.h"
 
 #include <QLabel>
@@ -30,7 +31,7 @@ QString TSVXForm::NextFileName() {
     search.Extension = ExtensionFor(BitmapOut->isChecked(), JpgOut->isChecked());
     search.Digits = DigitsOverride != 0 ? DigitsOverride : DigitsUD->Position();
     search.Automatic = OptDigitAuto->isChecked();
-    search.StartText = OptDigitFrom->text();
+    search.StartText = MaskedEditText(*OptDigitFrom);
     search.RunningSaves = RunningSaves;
     QStringList running;
     for (const TStowThread* thread : std::as_const(FRunningThreads))
@@ -68,7 +69,7 @@ void TSVXForm::DigitChange(QObject* sender, bool& allowChange, int newValue, TUp
         return;
     FileNameExFrozen = true;
     const QString keptMask = OptDigitFrom->inputMask();
-    const QString keptText = OptDigitFrom->text();
+    const QString keptText = MaskedEditText(*OptDigitFrom);
     OptDigitFrom->setInputMask(DigitEditMask(newValue));
     OptDigitFrom->setText(RewriteStartField(keptText, newValue));
     FileNameExFrozen = false;
@@ -82,7 +83,7 @@ void TSVXForm::DigitChange(QObject* sender, bool& allowChange, int newValue, TUp
         allowChange = false;
         FileNameExFrozen = true;
         OptDigitFrom->setInputMask(keptMask);
-        OptDigitFrom->setText(keptText);
+        SetMaskedEditText(*OptDigitFrom, keptText);
         FileNameExFrozen = false;
     }
     DigitsOverride = 0;

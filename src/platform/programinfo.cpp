@@ -47,6 +47,18 @@ bool DisplayConfigured(QString& why) {
     return false;
 }
 
+bool DisplayPaintable(QString& why) {
+    constexpr int MinimumDepth = 15;
+    const int depth = DisplayDepth();
+    if (depth >= MinimumDepth)
+        return true;
+    why = QStringLiteral("Snapvault cannot run on this display: it shows %1 bits per pixel, and "
+                         "Snapvault needs at least %2 (thousands of colours or more).")
+              .arg(depth)
+              .arg(MinimumDepth);
+    return false;
+}
+
 QString UserConfigFolder() {
     const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
     // Relative values are invalid by the base-directory rules and are ignored.

@@ -14,6 +14,9 @@ int DisplayDepth();
 // Whether a graphical display can be reached at all, asked before the toolkit starts (which
 // would otherwise abort with a plugin error). Explains in `why` when it cannot.
 bool DisplayConfigured(QString& why);
+// Whether the toolkit can paint on the display (it cannot below 15 bits per pixel), asked
+// before any window exists. Explains in `why`, with the display's depth, when it cannot.
+bool DisplayPaintable(QString& why);
 
 // Where SVX.dat lives: beside the program in a build tree or a portable copy (Svx.hlp lies
 // beside it) when that folder can be written, otherwise in the user's configuration folder

@@ -1,17 +1,30 @@
 #include "ui/svxform.h"
 
+#include "app/splash.h"
 #include "platform/clipboardchain.h"
 #include "platform/platform.h"
+#include "platform/singleinstance.h"
 #include "tray/trayicon.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 
 TSVXForm::TSVXForm(const QStringList& arguments, QWidget* parent) : QWidget(parent) {
-    CreateControls();
-    CreateTrayIcon();
-    ConnectHandlers();
-    StartupSequence(arguments);
+    try {
+        CreateControls();
+        CreateTrayIcon();
+        ConnectHandlers();
+        StartupSequence(arguments);
+    } catch (...) {
+        // A window that was never finished gets no destructor: withdraw the close channel that
+        // points at it, and keep the splash from hiding the error box that follows.
+        if (InstanceMutex) {
+            Platform().Instance->ReleaseLock();
+            InstanceMutex = false;
+        }
+        CloseSplash();
+        throw;
+    }
 }
 
 TSVXForm::~TSVXForm() {

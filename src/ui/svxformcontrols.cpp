@@ -451,8 +451,6 @@ void TSVXForm::CreateControls() {
     AddLabel(priority, QStringLiteral("high"), 214, 20);
 
     // ---- JPEG page ----
-    AddLabel(TabJPGOpts, QStringLiteral("These settings apply to images saved as .jpg files."), 16,
-             16);
     AddLabel(TabJPGOpts, QStringLiteral("JPEG compression factor"), 312, 60);
     AddLabel(TabJPGOpts, QStringLiteral("high (low image quality)"), 312, 116);
     QLabel* lowCompression = AddLabel(TabJPGOpts, QStringLiteral("low (high image quality)"), 0, 0);

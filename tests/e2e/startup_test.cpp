@@ -63,15 +63,21 @@ TEST_F(StartupTest, ShowsSplashThenWindowWhoseCaptionFollowsActivate) {
 }
 
 TEST_F(StartupTest, AnyArgumentSuppressesSplashAndIsOtherwiseIgnored) {
-    QProcess* program = StartProgram({QStringLiteral("x")});
-    ASSERT_NE(program, nullptr);
-    QList<TWindow> seen;
-    const std::optional<TWindow> window = WaitForMainWindow(*program, 15000, &seen);
-    ASSERT_TRUE(window) << "an unknown argument must not stop the start; seen: " << Describe(seen);
-    EXPECT_FALSE(SplashAmong(seen)) << "splash shown although an argument was given";
-    // It runs as a first instance like any other: -terminate reaches it.
-    EXPECT_EQ(RunTerminate(), 0);
-    EXPECT_EQ(WaitForExit(*program, 10000), 0);
+    // The toolkit's own switches count too, though it takes them out of the argument list.
+    for (const QStringList& arguments :
+         {QStringList{QStringLiteral("x")}, QStringList{"-session", "X"}}) {
+        SCOPED_TRACE("arguments: " + arguments.join(' ').toStdString());
+        QProcess* program = StartProgram(arguments);
+        ASSERT_NE(program, nullptr);
+        QList<TWindow> seen;
+        const std::optional<TWindow> window = WaitForMainWindow(*program, 15000, &seen);
+        ASSERT_TRUE(window) << "an unknown argument must not stop the start; seen: "
+                            << Describe(seen);
+        EXPECT_FALSE(SplashAmong(seen)) << "splash shown although an argument was given";
+        // It runs as a first instance like any other: -terminate reaches it.
+        EXPECT_EQ(RunTerminate(), 0);
+        EXPECT_EQ(WaitForExit(*program, 10000), 0);
+    }
 }
 
 TEST_F(StartupTest, SecondStartReportsAlreadyRunningAndLeavesFirstAlone) {
@@ -79,9 +85,10 @@ TEST_F(StartupTest, SecondStartReportsAlreadyRunningAndLeavesFirstAlone) {
     const std::optional<TWindow> mainWindow = StartAndWaitForWindow(&first);
     ASSERT_TRUE(mainWindow);
 
-    // The switch is case-sensitive: "-Terminate" is no switch and gets the same answer.
-    for (const QStringList& arguments :
-         {QStringList{}, QStringList{QStringLiteral("-Terminate")}}) {
+    // The switch is case-sensitive and must come first: "-Terminate", or "-terminate" behind
+    // one of the toolkit's switches, is no switch and gets the same answer.
+    for (const QStringList& arguments : {QStringList{}, QStringList{QStringLiteral("-Terminate")},
+                                         QStringList{"-reverse", "-terminate"}}) {
         SCOPED_TRACE("second start with arguments: " + arguments.join(' ').toStdString());
         QProcess* second = StartProgram(arguments);
         ASSERT_NE(second, nullptr);
@@ -147,4 +154,16 @@ TEST_F(StartupTest, KilledInstanceDoesNotBlockNextStart) {
     // The new instance took over the name a later -terminate looks for.
     EXPECT_EQ(RunTerminate(), 0);
     EXPECT_EQ(WaitForExit(*next, 10000), 0);
+}
+
+TEST_F(StartupTest, DisplayItCannotPaintOnIsRefusedBeforeAnyWindow) {
+    TXvfbServer shallow(8);
+    ASSERT_TRUE(shallow.Start()) << shallow.Problem().toStdString();
+    QProcessEnvironment environment = Sandbox().Environment();
+    environment.insert(QStringLiteral("DISPLAY"), shallow.Display());
+    const TToolResult result = RunTool(Sandbox().ProgramPath(), {}, environment, 10000);
+    ASSERT_TRUE(result.Finished);
+    EXPECT_EQ(result.ExitCode, 1);
+    EXPECT_TRUE(result.Errors.contains("8 bits per pixel")) << result.Errors.toStdString();
+    EXPECT_TRUE(result.Errors.contains("at least 15")) << result.Errors.toStdString();
 }

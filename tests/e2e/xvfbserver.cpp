@@ -63,7 +63,7 @@ bool TXvfbServer::TryDisplay(int number) {
     // connections. -noreset: it must not start over whenever the last client goes.
     process->start(QStringLiteral("Xvfb"),
                    {display, QStringLiteral("-screen"), QStringLiteral("0"),
-                    QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                    QStringLiteral("1280x1024x%1").arg(FDepth), QStringLiteral("-nolisten"),
                     QStringLiteral("tcp"), QStringLiteral("-noreset"), QStringLiteral("-displayfd"),
                     QStringLiteral("1")});
     if (!process->waitForStarted(StartTimeoutMs)) {

@@ -4,10 +4,11 @@
 #include <QString>
 #include <memory>
 
-// A private X server for a group of tests: 1280x1024 at 24 bits, no TCP, no window manager.
+// A private X server for a group of tests: 1280x1024 at 24 bits (or the depth asked for), no
+// TCP, no window manager.
 class TXvfbServer {
 public:
-    TXvfbServer() = default;
+    explicit TXvfbServer(int depth = 24) : FDepth(depth) {}
     ~TXvfbServer();
     TXvfbServer(const TXvfbServer&) = delete;
     TXvfbServer& operator=(const TXvfbServer&) = delete;
@@ -31,6 +32,7 @@ private:
 
     std::unique_ptr<QProcess> FProcess;
     std::unique_ptr<QProcess> FTray;
+    int FDepth = 24;
     QString FDisplay;
     QString FProblem;
 };

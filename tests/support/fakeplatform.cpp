@@ -1,5 +1,7 @@
 #include "fakeplatform.h"
 
+#include <stdexcept>
+
 TBoxResult TFakeMessageBoxes::Show(const TBoxRequest& request) {
     Shown.append(request);
     if (Answers.empty())
@@ -17,6 +19,8 @@ void TFakeMessageBoxes::ShowAsync(const TBoxRequest& request,
 }
 
 TViewerHandle TFakeClipboardChain::Join() {
+    if (JoinThrows)
+        throw std::runtime_error("cannot join the clipboard");
     Joined = true;
     emit DrawClipboard();
     return JoinAnswer;

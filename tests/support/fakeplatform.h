@@ -46,6 +46,7 @@ public:
     void SetBrokenImage();
 
     TViewerHandle JoinAnswer = 0; // the next viewer Join returns
+    bool JoinThrows = false;      // joining fails with an exception
     bool Joined = false;
     bool Left = false;
     TViewerHandle LeftWithNext = 0;
@@ -70,7 +71,10 @@ public:
 class TFakeSingleInstance : public ISingleInstance {
 public:
     bool AcquireLock() override;
-    void ReleaseLock() override { Locked = false; }
+    void ReleaseLock() override {
+        Locked = false;
+        OnClose = nullptr;
+    }
     bool Publish(std::function<void()> onClose) override;
     TCloseResult RequestClose() override;
 

@@ -16,6 +16,7 @@
 #include <QSlider>
 #include <cerrno>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace {
 
@@ -279,6 +280,17 @@ TEST(ClipboardChain, NoticesGoDownTheChainAndItsChangesAreFollowed) {
     form.reset();
     EXPECT_TRUE(platform.Clipboard.Left);
     EXPECT_EQ(platform.Clipboard.LeftWithNext, 0u);
+}
+
+TEST(Startup, ErrorDuringConstructionClosesSplashAndCloseChannel) {
+    TFakePlatform platform;
+    platform.Clipboard.JoinThrows = true;
+    ShowSplash();
+    EXPECT_THROW(TSVXForm{QStringList{}}, std::runtime_error);
+    EXPECT_EQ(Splash(), nullptr);
+    // A close request must not reach the window that is gone.
+    EXPECT_FALSE(platform.Instance.OnClose);
+    EXPECT_FALSE(platform.Instance.Locked);
 }
 
 TEST(ReportError, CaptionIsTheSystemTextOfTheLastError) {

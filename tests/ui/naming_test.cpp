@@ -27,6 +27,14 @@ protected:
             Form.DigitsUD->StepDown();
     }
 
+    // Types `digits` into the start field and then deletes the digit at `blank`, as the user
+    // would: the masked edit keeps a blank there.
+    void TypeWithBlank(const QString& digits, int blank) {
+        Form.OptDigitFrom->setText(digits);
+        Form.OptDigitFrom->setCursorPosition(blank);
+        Form.OptDigitFrom->del();
+    }
+
     TFormUnderTest Window;
     TSVXForm& Form;
     QString Output;
@@ -94,6 +102,27 @@ TEST_F(Naming, LoweringToAWidthThatIsAllTakenIsRefused) {
     EXPECT_EQ(Form.DigitsUD->Position(), 1);
     EXPECT_EQ(Form.OptDigitFrom->text(), "7");
     EXPECT_EQ(Form.FileNameEx->text(), "SV8.jpg");
+}
+
+// A blank ends the number: "12_4" starts at 12. Qt's text() would drop the blank and read 124.
+TEST_F(Naming, StartFieldIsReadWithItsBlanks) {
+    TypeWithBlank("1234", 2);
+    ASSERT_EQ(Form.OptDigitFrom->displayText(), "12_4");
+    EXPECT_EQ(Form.FileNameEx->text(), "SV0012.jpg");
+
+    ClickDigitsTo(5);
+    TypeWithBlank("12345", 2);
+    ClickDigitsTo(4);
+    EXPECT_EQ(Form.OptDigitFrom->displayText(), "0012");
+
+    // A refused change puts the blank back where it was.
+    ClickDigitsTo(3);
+    TypeWithBlank("107", 1);
+    for (int i = 1; i <= 99; ++i)
+        Touch(QStringLiteral("SV%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
+    Form.DigitsUD->StepDown();
+    EXPECT_EQ(Form.DigitsUD->Position(), 3);
+    EXPECT_EQ(Form.OptDigitFrom->displayText(), "1_7");
 }
 
 TEST_F(Naming, DigitCountStaysWithinItsLimits) {

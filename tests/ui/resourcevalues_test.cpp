@@ -178,6 +178,13 @@ TEST_F(ResourceValues, WindowPagesAndOtherControls) {
     EXPECT_EQ(Form.Play1->toolTip(), QStringLiteral("test .wav-file"));
     EXPECT_EQ(Form.ChoutDir->toolTip(), QStringLiteral("Browse for directory"));
     EXPECT_EQ(Form.RestoreDefaults->text(), QStringLiteral("&Restore defaults"));
+    // The JPEG page names its track bar's ends and nothing else.
+    QStringList jpegTexts;
+    for (const QLabel* label : Form.TabJPGOpts->findChildren<QLabel*>())
+        jpegTexts.append(label->text());
+    jpegTexts.sort();
+    EXPECT_EQ(jpegTexts, QStringList({"JPEG compression factor", "high (low image quality)",
+                                      "low (high image quality)"}));
     EXPECT_EQ(Form.Thumbnail->size(), QSize(209, 161));
     EXPECT_FALSE(Form.Image1->pixmap().isNull());
     EXPECT_FALSE(Form.Image2->pixmap().isNull());

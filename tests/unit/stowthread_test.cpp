@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -107,22 +108,6 @@ TEST(StowThread, SuccessfulSaveCompletesOnceWithoutABox) {
     EXPECT_TRUE(QFile::exists(dir.filePath("ok.bmp")));
 }
 
-// A save that sees how it is scheduled from inside the worker.
-class TProbeThread : public QThread {
-public:
-    explicit TProbeThread(int position) : FPosition(position) {}
-    TThreadSchedule Seen;
-
-protected:
-    void run() override {
-        ApplyThreadPriority(FPosition);
-        Seen = CurrentThreadSchedule();
-    }
-
-private:
-    int FPosition;
-};
-
 TEST(ThreadPriority, ARefusedChangeLeavesNoErrorBehind) {
     for (int position = 0; position <= 6; ++position) {
         errno = EILSEQ; // a value no scheduling call gives
@@ -141,11 +126,16 @@ TEST(SaveErrors, CarryTheErrorCodeOfTheirMoment) {
 
 TEST(ThreadPriority, PositionsMapToTheWorkersScheduling) {
     const int base = CurrentThreadSchedule().Nice;
+    // How a worker is scheduled, seen from inside it. Joined, so that the hand-over of the
+    // result is one the thread checker can follow (QThread::wait() synchronises inside Qt).
     auto seen = [](int position) {
-        TProbeThread probe(position);
-        probe.start();
-        probe.wait();
-        return probe.Seen;
+        TThreadSchedule schedule;
+        std::thread probe([&] {
+            ApplyThreadPriority(position);
+            schedule = CurrentThreadSchedule();
+        });
+        probe.join();
+        return schedule;
     };
     EXPECT_TRUE(seen(0).Idle);
     EXPECT_EQ(seen(1).Nice, 10);
