@@ -3,6 +3,7 @@
 #include "platform/qtclipboardchain.h"
 #include "platform/qtdesktop.h"
 #include "platform/qtmessageboxes.h"
+#include "platform/threadstarter.h"
 #include "platform/unixsingleinstance.h"
 
 TPlatform& LinuxPlatform() {
@@ -10,6 +11,7 @@ TPlatform& LinuxPlatform() {
     static TQtClipboardChain clipboard;
     static TQtDesktop desktop;
     static TUnixSingleInstance instance;
-    static TPlatform services{&boxes, &clipboard, &desktop, &instance};
+    static TQtThreadStarter threads;
+    static TPlatform services{&boxes, &clipboard, &desktop, &instance, &threads};
     return services;
 }

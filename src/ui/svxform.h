@@ -128,6 +128,9 @@ public:
     TSaveFormat SaveFormat = TSaveFormat::sfBMP; // kept from one capture to the next
     // Set when this process is a second instance (or a `-terminate`) and must end at once.
     bool EndRequested = false;
+    // The memory all pending saves together may hold, and what they hold now (estimated).
+    qint64 SaveMemoryBudget = 0;
+    qint64 PendingSaveMemory = 0;
 
     // ---- handlers ----
     // clipboard (capture/)

@@ -2,6 +2,8 @@
 
 TBoxResult TFakeMessageBoxes::Show(const TBoxRequest& request) {
     Shown.append(request);
+    if (WhileOpen)
+        std::exchange(WhileOpen, {})();
     if (Answers.empty())
         return request.Buttons == TBoxButtons::YesNo ? TBoxResult::Yes : TBoxResult::Ok;
     const TBoxResult answer = Answers.front();
@@ -90,5 +92,6 @@ TFakePlatform::TFakePlatform() {
     services.Clipboard = &Clipboard;
     services.Desktop = &Desktop;
     services.Instance = &Instance;
+    services.Threads = &Threads;
     FScope = std::make_unique<TScopedPlatform>(services);
 }

@@ -5,6 +5,7 @@
 #include "platform/messagebox.h"
 #include "platform/platform.h"
 #include "platform/singleinstance.h"
+#include "platform/threadstarter.h"
 
 #include <QList>
 #include <QPoint>
@@ -21,6 +22,8 @@ public:
 
     QList<TBoxRequest> Shown;
     std::deque<TBoxResult> Answers;
+    // Runs once, inside the next box, as if it happened while the user reads it.
+    std::function<void()> WhileOpen;
 };
 
 // A clipboard with an emulated viewer chain: the test decides what is offered and records what
@@ -79,6 +82,15 @@ public:
     std::function<void()> OnClose;
 };
 
+// Starts threads, or refuses as a system without room for another would.
+class TFakeThreadStarter : public TQtThreadStarter {
+public:
+    int Start(QThread& thread) override {
+        return Refusal != 0 ? Refusal : TQtThreadStarter::Start(thread);
+    }
+    int Refusal = 0; // the error code to refuse with; 0: start
+};
+
 // All fakes, put in force for the lifetime of the object.
 class TFakePlatform {
 public:
@@ -87,6 +99,7 @@ public:
     TFakeClipboardChain Clipboard;
     TFakeDesktop Desktop;
     TFakeSingleInstance Instance;
+    TFakeThreadStarter Threads;
 
 private:
     std::unique_ptr<TScopedPlatform> FScope;

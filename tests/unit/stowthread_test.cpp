@@ -1,4 +1,7 @@
+#include "capture/displayformat.h"
 #include "capture/stowthread.h"
+#include "codecs/bmpwriter.h"
+#include "codecs/filestream.h"
 #include "fakeplatform.h"
 #include "platform/threadpriority.h"
 
@@ -10,6 +13,7 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -82,6 +86,109 @@ TEST(SaveImage, UnknownFormatIsAnErrorAndReleasesTheJob) {
     }
     EXPECT_TRUE(job.Bitmap.isNull());
     EXPECT_EQ(job.JPEG, nullptr);
+}
+
+// Something another program put at the chosen name after it was chosen: the save neither
+// writes through it nor waits on it nor replaces it, but takes the next number (as the name
+// search would, skipping 10^N when the width is used up) and reports the bytes of its own file.
+TEST(SaveImage, TakenNamesAreNeitherFollowedNorOverwrittenButSkipped) {
+    QTemporaryDir dir;
+    const QString victim = dir.filePath("victim");
+    struct TCase {
+        const char* Planted;
+        std::function<void(const QString&)> Plant;
+        const char* SavedAs;
+    };
+    const QList<TCase> cases{
+        {"SV0000.bmp", [&](const QString& at) { QFile::link(victim, at); }, "SV0001.bmp"},
+        {"SV0002.bmp", [](const QString& at) { QFile::link("/nowhere/at/all", at); }, "SV0003.bmp"},
+        {"SV0004.bmp", [](const QString& at) { mkfifo(QFile::encodeName(at).constData(), 0600); },
+         "SV0005.bmp"},
+        {"SV0006.bmp",
+         [](const QString& at) {
+             QFile file(at);
+             file.open(QIODevice::WriteOnly);
+             file.write("theirs");
+         },
+         "SV0007.bmp"},
+        {"SV9.bmp",
+         [](const QString& at) {
+             QFile file(at);
+             file.open(QIODevice::WriteOnly);
+         },
+         "SV11.bmp"}};
+    for (const TCase& c : cases) {
+        QFile file(victim);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("victim's own");
+        file.close();
+        const QString planted = dir.filePath(c.Planted);
+        c.Plant(planted);
+        TSaveJob job = Job(planted, TSaveFormat::sfBMP, Picture(3, 2));
+        job.NumberStart = int(dir.filePath("SV").size());
+        job.NumberLength = int(QString(c.Planted).indexOf('.')) - 2;
+        EXPECT_EQ(SaveImage(job), 78) << c.Planted;
+        EXPECT_EQ(job.FileName, dir.filePath(c.SavedAs));
+        EXPECT_EQ(QFileInfo(dir.filePath(c.SavedAs)).size(), 78);
+        QFile check(victim);
+        ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+        EXPECT_EQ(check.readAll(), "victim's own") << c.Planted;
+    }
+    EXPECT_EQ(QFileInfo(dir.filePath("SV0006.bmp")).size(), 6);
+    // A name without a number to move on from is an error, never an overwrite.
+    TSaveJob fixed = Job(dir.filePath("SV0006.bmp"), TSaveFormat::sfPNG, Picture(3, 2));
+    EXPECT_THROW(SaveImage(fixed), EFCreateError);
+    EXPECT_EQ(QFileInfo(dir.filePath("SV0006.bmp")).size(), 6);
+}
+
+// A stream that fails removes its file only while the name is still that file: whatever took
+// the name since is someone else's.
+TEST(FileStream, FailedFileIsRemovedOnlyWhileItIsStillOurs) {
+    QTemporaryDir dir;
+    const QString name = dir.filePath("a.bmp");
+    {
+        TFileStream stream(name, TFileStream::TCreation::New);
+        QFile::remove(name);
+        QFile other(name);
+        ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+        other.write("someone else's");
+    } // destroyed without Commit: a failed save
+    EXPECT_EQ(QFileInfo(name).size(), 14);
+    { TFileStream stream(name, TFileStream::TCreation::Replace); }
+    EXPECT_FALSE(QFile::exists(name));
+}
+
+// The save converts to the display's format a band of rows at a time; the file must be the one
+// the whole picture converted at once gives, for every display and every kind of source.
+TEST(SaveImage, WritesTheDisplayFormatOfTheWholePicture) {
+    QTemporaryDir dir;
+    QImage colour(23, 37, QImage::Format_ARGB32);
+    for (int y = 0; y < colour.height(); ++y)
+        for (int x = 0; x < colour.width(); ++x)
+            colour.setPixel(x, y, qRgba(x * 11, y * 7, (x * y) & 255, 200));
+    const QList<QImage> sources{colour, colour.convertToFormat(QImage::Format_RGB32),
+                                colour.convertToFormat(QImage::Format_Mono)};
+    for (const QImage& source : sources) {
+        for (const int depth : {32, 24, 16, 8}) {
+            SCOPED_TRACE(testing::Message() << source.format() << " at " << depth);
+            const QImage reference = ToDisplayFormat(source, depth);
+            TSaveJob bmp = Job(dir.filePath("d.bmp"), TSaveFormat::sfBMP, source);
+            bmp.DisplayDepth = depth;
+            SaveImage(bmp);
+            QFile file(dir.filePath("d.bmp"));
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            EXPECT_EQ(file.readAll(), EncodeBitmap(reference));
+            file.remove();
+
+            TSaveJob png = Job(dir.filePath("d.png"), TSaveFormat::sfPNG, source);
+            png.DisplayDepth = depth;
+            SaveImage(png);
+            QImage back = QImage(dir.filePath("d.png")).convertToFormat(QImage::Format_RGB32);
+            back.setColorSpace(QColorSpace());
+            EXPECT_EQ(back, reference.convertToFormat(QImage::Format_RGB32));
+            QFile::remove(dir.filePath("d.png"));
+        }
+    }
 }
 
 TEST(StowThread, FailedSaveShowsItsErrorAndStillCompletes) {
