@@ -1,6 +1,7 @@
 // What a capture costs the GUI thread, and the scaling it does there. Everything after the
 // clipboard transfer runs on the GUI thread until the save thread takes the job; while it runs,
 // the next clipboard change waits.
+#include "capture/stowthread.h"
 #include "capture/stretch.h"
 #include "capture/thumbnail.h"
 #include "fakeplatform.h"
@@ -86,6 +87,33 @@ void Thumbnail3840x2160(benchmark::State& state) {
         benchmark::DoNotOptimize(MakeThumbnail(shot, {209, 161}));
 }
 BENCHMARK(Thumbnail3840x2160)->Unit(benchmark::kMillisecond);
+
+// The save thread's work for one 3840x2160 capture: the conversion to the display's pixel format
+// and the encoder, for BMP and PNG output on displays of 32, 24 and 16 bits.
+void SaveCaptured(benchmark::State& state) {
+    const QImage shot = Screenshot(3840, 2160);
+    QTemporaryDir output;
+    const QString path = output.filePath(QStringLiteral("shot"));
+    for (auto _ : state) {
+        TSaveJob job;
+        job.FileName = path;
+        job.Format = state.range(0) == 0 ? TSaveFormat::sfBMP : TSaveFormat::sfPNG;
+        job.Bitmap = shot;
+        job.JPEG = std::make_unique<TJPEGImage>();
+        job.DisplayDepth = int(state.range(1));
+        SaveImage(job);
+        state.PauseTiming();
+        QFile::remove(path);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(SaveCaptured)
+    ->ArgsProduct({{0, 1}, {32, 24, 16}})
+    ->ArgNames({"png", "bits"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 } // namespace
 

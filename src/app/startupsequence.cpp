@@ -2,7 +2,9 @@
 // working folder, the version, the settings, and bringing every dependent control in line.
 #include "app/reporterror.h"
 #include "app/splash.h"
+#include "capture/savebudget.h"
 #include "platform/clipboardchain.h"
+#include "platform/machinememory.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
 #include "platform/programinfo.h"
@@ -63,6 +65,8 @@ void TSVXForm::StartupSequence(const QStringList& arguments) {
     RunningSaves = 0;
     SavedCount = 0;
     SavedBytes = 0;
+    SaveMemoryBudget = MemoryBudgetFor(PhysicalMemory());
+    PendingSaveMemory = 0;
 
     // 4. Version.
     VersionText = ProgramVersion();

@@ -1,29 +1,44 @@
 // One clipboard picture, from the copy to the save thread that writes it.
 #include "app/reporterror.h"
 #include "capture/filenaming.h"
+#include "capture/savebudget.h"
+#include "capture/singlebox.h"
 #include "capture/sizefilter.h"
 #include "capture/stowthread.h"
 #include "capture/stretch.h"
 #include "capture/thumbnail.h"
+#include "codecs/graphicerrors.h"
 #include "codecs/jpegimage.h"
 #include "platform/clipboardchain.h"
+#include "platform/messagebox.h"
 #include "platform/platform.h"
 #include "platform/programinfo.h"
 #include "platform/systemerror.h"
+#include "platform/threadstarter.h"
 #include "ui/svxform.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QSlider>
+
+namespace {
+
+void ReportTransferError() {
+    static TSingleBox box;
+    box.Show([] { ReportError(QStringLiteral("Error transferring data from clipboard")); });
+}
+
+} // namespace
 
 void TSVXForm::CaptureClipboardImage() {
     // Copy the picture out. What the failure box tells comes from this transfer alone.
     ClearLastError();
     std::optional<QImage> copied = Platform().Clipboard->CopyImage();
     if (!copied || copied->isNull()) {
-        ReportError(QStringLiteral("Error transferring data from clipboard"));
+        ReportTransferError();
         return;
     }
     QImage bitmap = std::move(*copied);
@@ -35,6 +50,28 @@ void TSVXForm::CaptureClipboardImage() {
     const TScaleDecision scaling =
         DecideScaling(captured, OptResizeTo->currentIndex(), OptResizeUp->isChecked(),
                       OptResizeDown->isChecked());
+
+    // A save that would take the pending saves past their memory budget is refused as the
+    // transfer it cannot become, before anything shows; the saves already pending go on.
+    QSize saved = captured;
+    int savedBits = bitmap.depth();
+    if (scaling.Scale) {
+        const QSize scaled =
+            StretchSize(scaling.Target, captured, OptAR->isChecked(), OptARExp->isChecked());
+        if (!scaled.isEmpty() && qint64(scaled.width()) * scaled.height() <= LargestScaledPixels) {
+            saved = scaled;
+            savedBits = 32;
+        }
+    }
+    const TSaveFormat format = BitmapOut->isChecked() ? TSaveFormat::sfBMP
+                               : JpgOut->isChecked()  ? TSaveFormat::sfJPEG
+                               : PngOut->isChecked()  ? TSaveFormat::sfPNG
+                                                      : SaveFormat;
+    const qint64 memory = SaveMemoryEstimate(saved, savedBits, format);
+    if (memory > SaveMemoryBudget - PendingSaveMemory) {
+        ReportTransferError();
+        return;
+    }
 
     // What was captured, before any scaling.
     Thumbnail->setPixmap(QPixmap::fromImage(MakeThumbnail(bitmap, Thumbnail->size())));
@@ -59,8 +96,15 @@ void TSVXForm::CaptureClipboardImage() {
     }
 
     QString fileName;
+    int numberStart = 0;
+    int numberLength = 0;
     try {
         fileName = NextFilePath();
+        // Where the number sits, so the save can take the next one if the name is taken by the
+        // time its file is created.
+        numberStart = int(DirectoryPart(OutputDirEdit->text()).size() + NameEdit->text().size());
+        numberLength = int(fileName.size()) - numberStart -
+                       int(ExtensionFor(BitmapOut->isChecked(), JpgOut->isChecked()).size());
     } catch (const ENamingError& error) {
         ShowNamingError(error);
         return;
@@ -69,12 +113,7 @@ void TSVXForm::CaptureClipboardImage() {
 
     auto jpeg = std::make_unique<TJPEGImage>();
     ApplyJPEGSettings(*jpeg);
-    if (BitmapOut->isChecked())
-        SaveFormat = TSaveFormat::sfBMP;
-    else if (JpgOut->isChecked())
-        SaveFormat = TSaveFormat::sfJPEG;
-    else if (PngOut->isChecked())
-        SaveFormat = TSaveFormat::sfPNG;
+    SaveFormat = format;
 
     if (RunningSaves == 0)
         StartBusyIcon();
@@ -86,13 +125,29 @@ void TSVXForm::CaptureClipboardImage() {
     job.Bitmap = std::move(bitmap);
     job.JPEG = std::move(jpeg);
     job.DisplayDepth = displayDepth;
+    job.NumberStart = numberStart;
+    job.NumberLength = numberLength;
+    job.MemoryEstimate = memory;
     // Owned by the window until it has completed; then it deletes itself.
     auto* thread = new TStowThread(std::move(job), ThreadPriority->value(), this);
     connect(thread, &TStowThread::Completed, this, &TSVXForm::ThreadDone,
             Qt::BlockingQueuedConnection);
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     FRunningThreads.insert(thread);
-    thread->start();
+    if (const int refusal = Platform().Threads->Start(*thread); refusal != 0) {
+        // No thread, no save: nothing of it may stay counted, reserved or busy.
+        FRunningThreads.remove(thread);
+        delete thread;
+        if (RunningSaves == 0)
+            StopBusyIcon();
+        TBoxRequest request;
+        request.Text = EFCreateError(fileName).Message();
+        request.Caption = ErrorCaption(refusal);
+        request.Icon = TBoxIcon::Information;
+        Platform().Boxes->ShowAsync(request, {});
+        return;
+    }
     ++RunningSaves;
+    PendingSaveMemory += memory;
     LastFileName = fileName;
 }

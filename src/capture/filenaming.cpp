@@ -81,6 +81,16 @@ bool TakenByRunningSave(const QString& pattern, const QStringList& runningPaths)
     return false;
 }
 
+QString FollowingNumberedPath(const QString& path, int start, int& length) {
+    qint64 next = ReadStartValue(path.mid(start, length)) + 1;
+    if (next == PowerOfTen(length))
+        ++next;
+    const QString number = FormatNumber(next, length);
+    const QString following = path.left(start) + number + path.mid(start + length);
+    length = int(number.size());
+    return following;
+}
+
 qint64 PowerOfTen(int digits) {
     qint64 power = 1;
     for (int i = 0; i < digits && i < MaxDigits; ++i)

@@ -33,6 +33,10 @@ QString DirectoryPart(const QString& directoryText);
 // Whether a save that has not completed yet writes (or is about to write) a file the pattern
 // names: until its file exists, only this keeps a new capture away from its name.
 bool TakenByRunningSave(const QString& pattern, const QStringList& runningPaths);
+// The path with the number that sits at [start, start + length) one higher, as the search would
+// take it next: the number 10^length is skipped, as a widening skips it. `length` becomes the
+// new number's length.
+QString FollowingNumberedPath(const QString& path, int start, int& length);
 // 10^digits.
 qint64 PowerOfTen(int digits);
 

@@ -1,6 +1,7 @@
 // The naming controls: the next free file name, the example label, and the digit count with
 // its start field.
 #include "capture/filenaming.h"
+#include "capture/singlebox.h"
 #include "capture/stowthread.h"
 #include "platform/fileprobe.h"
 #include "platform/messagebox.h"
@@ -13,11 +14,14 @@
 #include <QRadioButton>
 
 void ShowNamingError(const ENamingError& error) {
-    TBoxRequest request;
-    request.Text = QString::fromUtf8(error.what());
-    request.Caption = QStringLiteral("Snapvault");
-    request.Icon = TBoxIcon::Warning;
-    Platform().Boxes->Show(request);
+    static TSingleBox box;
+    box.Show([&error] {
+        TBoxRequest request;
+        request.Text = QString::fromUtf8(error.what());
+        request.Caption = QStringLiteral("Snapvault");
+        request.Icon = TBoxIcon::Warning;
+        Platform().Boxes->Show(request);
+    });
 }
 
 QString TSVXForm::NextFilePath() {

@@ -6,7 +6,6 @@
 
 #include <QCheckBox>
 #include <QEventLoop>
-#include <QFile>
 #include <QLabel>
 #include <QLocale>
 #include <QRadioButton>
@@ -25,12 +24,12 @@ void TSVXForm::ThreadDone(TStowThread* sender) {
     --RunningSaves;
     ++SavedCount;
     StatCount->setText(QString::number(SavedCount));
-    // The finishing save's own file: with overlapping saves the latest capture's name may
-    // belong to a save that is still writing.
-    QFile file(sender != nullptr ? sender->FileName() : LastFileName);
-    if (file.open(QIODevice::ReadOnly)) {
-        SavedBytes += file.size();
-        file.close();
+    // The bytes the finishing save wrote, as it counted them. The file is never opened by name
+    // here: whatever has that name by now (another save's file, a FIFO that never answers) is
+    // not this save's business.
+    if (sender != nullptr) {
+        SavedBytes += sender->BytesWritten();
+        PendingSaveMemory -= sender->MemoryEstimate();
         StatBytes->setText(QLocale().toString(SavedBytes));
     }
     if (RunningSaves == 0)

@@ -1,7 +1,9 @@
 #include "capture/stowthread.h"
 
 #include "capture/displayformat.h"
+#include "capture/filenaming.h"
 #include "codecs/bmpwriter.h"
+#include "codecs/filestream.h"
 #include "codecs/graphicerrors.h"
 #include "codecs/ngimage.h"
 #include "platform/messagebox.h"
@@ -31,36 +33,77 @@ private:
 
 } // namespace
 
-void SaveImage(TSaveJob& job) {
+namespace {
+
+// Names tried after the chosen one was taken, before the save gives up: plenty for names taken
+// in the moment between choosing and creating, few enough that a folder full of planted names
+// cannot keep a save busy.
+constexpr int MaxRenumbering = 1000;
+
+std::unique_ptr<TFileStream> CreateSaveFile(TSaveJob& job) {
+    for (int attempt = 0;; ++attempt) {
+        try {
+            return std::make_unique<TFileStream>(job.FileName, TFileStream::TCreation::New);
+        } catch (const EFileExists&) {
+            if (job.NumberLength <= 0 || attempt >= MaxRenumbering)
+                throw;
+            job.FileName = FollowingNumberedPath(job.FileName, job.NumberStart, job.NumberLength);
+        }
+    }
+}
+
+qint64 Finish(TFileStream& file) {
+    file.Commit();
+    return file.Size();
+}
+
+} // namespace
+
+qint64 SaveImage(TSaveJob& job) {
     TJobRelease release(job);
-    // The display-format copy is made here rather than on the GUI thread: converting a large
-    // screenshot costs time the GUI thread needs for the next capture.
-    const QImage bitmap = ToDisplayFormat(job.Bitmap, job.DisplayDepth);
-    if (bitmap.isNull() && !job.Bitmap.isNull())
-        throw EFrameworkError(QStringLiteral("Not enough memory to save %1").arg(job.FileName));
-    job.Bitmap = QImage();
+    // The display's pixel format is made a band of rows at a time while the encoder goes
+    // through them, on this thread: a whole-picture copy would cost the memory of a second
+    // picture, and converting a large screenshot costs time the GUI thread needs.
+    const int depth = job.DisplayDepth;
+    TRowConversion toDisplay;
+    if (!InDisplayFormat(job.Bitmap, depth))
+        toDisplay = [depth](const QImage& rows) { return ToDisplayFormat(rows, depth); };
     switch (job.Format) {
-    case TSaveFormat::sfBMP:
-        SaveBitmapToFile(bitmap, job.FileName);
-        return;
-    case TSaveFormat::sfJPEG:
+    case TSaveFormat::sfBMP: {
+        const auto file = CreateSaveFile(job);
+        SaveBitmapToStream(job.Bitmap, *file, toDisplay);
+        return Finish(*file);
+    }
+    case TSaveFormat::sfJPEG: {
         if (!job.JPEG)
             break;
+        const QImage bitmap = toDisplay ? ToDisplayFormat(job.Bitmap, depth) : job.Bitmap;
+        if (bitmap.isNull())
+            throw std::bad_alloc();
+        job.Bitmap = QImage();
         job.JPEG->Assign(bitmap);
-        job.JPEG->SaveToFile(job.FileName);
-        return;
+        const QByteArray& data = job.JPEG->EncodedData();
+        const auto file = CreateSaveFile(job);
+        file->WriteBuffer(data.constData(), std::size_t(data.size()));
+        return Finish(*file);
+    }
     case TSaveFormat::sfPNG: {
         TPNGImage png;
-        png.Assign(bitmap);
-        png.SavePNGFile(job.FileName);
-        return;
+        png.Assign(job.Bitmap);
+        png.Bitmap().RowConversion = toDisplay;
+        job.Bitmap = QImage();
+        png.PreparePNG();
+        const auto file = CreateSaveFile(job);
+        png.Bitmap().SaveToStream(*file);
+        return Finish(*file);
     }
     }
     throw EFrameworkError(QStringLiteral("Error creating image object"));
 }
 
 TStowThread::TStowThread(TSaveJob job, int priority, QObject* parent)
-    : QThread(parent), FFileName(job.FileName), FJob(std::move(job)), FPriority(priority) {}
+    : QThread(parent), FFileName(job.FileName), FJob(std::move(job)), FPriority(priority),
+      FMemoryEstimate(FJob.MemoryEstimate) {}
 
 TStowThread::~TStowThread() {
     wait();
@@ -71,7 +114,7 @@ void TStowThread::run() {
     // The box's caption tells what the system said about this save, nothing earlier.
     ClearLastError();
     try {
-        SaveImage(FJob);
+        FBytesWritten = SaveImage(FJob);
     } catch (const EFrameworkError& error) {
         ShowSaveError(error.Message(), error.ErrorCode());
     } catch (const std::bad_alloc&) {

@@ -16,11 +16,18 @@ struct TSaveJob {
     QImage Bitmap;
     std::unique_ptr<TJPEGImage> JPEG; // the capture's JPEG settings, whatever the format
     int DisplayDepth = 24;            // the pixel format the picture is written in
+    // Where the number sits in FileName (length 0: nowhere). When another program has taken
+    // the name since it was chosen, the save moves on to the next number instead.
+    int NumberStart = 0;
+    int NumberLength = 0;
+    qint64 MemoryEstimate = 0; // the most memory the save may take, held against the budget
 };
 
-// Encodes and writes one job on the calling thread. Raises the encoder's error (an
-// EFrameworkError) when it fails; the job's picture is released on every way out.
-void SaveImage(TSaveJob& job);
+// Encodes and writes one job on the calling thread into a file it creates: never over anything
+// that is at the name already, and never through a link. Returns the bytes written; the job's
+// FileName is then the name used. Raises the encoder's error (an EFrameworkError) or
+// std::bad_alloc when it fails; the job's picture is released on every way out.
+qint64 SaveImage(TSaveJob& job);
 
 // One save on a worker thread of its own. It encodes and writes its job, has a failure shown
 // (and waits until the user has closed the box), then has its completion run on the GUI thread
@@ -34,6 +41,9 @@ public:
 
     const QString& FileName() const { return FFileName; }
     int Priority() const { return FPriority; }
+    qint64 MemoryEstimate() const { return FMemoryEstimate; }
+    // The size of the file written; 0 until the save has succeeded. Read in the completion.
+    qint64 BytesWritten() const { return FBytesWritten; }
 
 signals:
     // Connected with a blocking queued connection: the worker waits until it has returned.
@@ -50,5 +60,7 @@ private:
     QString FFileName;
     TSaveJob FJob;
     int FPriority;
+    qint64 FMemoryEstimate;
+    qint64 FBytesWritten = 0;
     QSemaphore FErrorAnswered;
 };

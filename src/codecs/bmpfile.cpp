@@ -1,5 +1,7 @@
 #include "codecs/bmpfile.h"
 
+#include "codecs/graphicerrors.h"
+
 #include <QtEndian>
 #include <array>
 #include <cstring>
@@ -58,57 +60,77 @@ void Put32(QByteArray& out, quint32 value) {
 
 } // namespace
 
-TBmpFile::TBmpFile(const QImage& bitmap) {
+TBmpFile::TBmpFile(const QImage& bitmap, TRowConversion conversion) {
     if (bitmap.isNull() || bitmap.width() <= 0 || bitmap.height() <= 0)
         return;
     FPixels = bitmap;
-    switch (bitmap.format()) {
-    case QImage::Format_BGR888:
-        FBitsPerPixel = 24;
-        FKind = TRowKind::Copy;
-        break;
-    case QImage::Format_RGB888:
-        FBitsPerPixel = 24;
-        FKind = TRowKind::SwapRgb24;
-        break;
-    case QImage::Format_RGB555:
-        FBitsPerPixel = 16;
-        FKind = TRowKind::Copy16;
-        break;
-    case QImage::Format_Indexed8:
-        FBitsPerPixel = 8;
-        FKind = TRowKind::Copy;
-        break;
-    case QImage::Format_Mono:
-        FBitsPerPixel = 1;
-        FKind = TRowKind::Copy;
-        break;
-    case QImage::Format_MonoLSB:
-        FBitsPerPixel = 1;
-        FKind = TRowKind::ReverseBits;
-        break;
-    case QImage::Format_RGB32:
-        FBitsPerPixel = 32;
-        FKind = TRowKind::ClearReserved32;
-        break;
-    default:
-        // Formats a display never has (alpha, grey, 16 bits per channel...) are kept at full
-        // colour rather than reduced.
-        FPixels = bitmap.convertToFormat(QImage::Format_RGB32);
-        FBitsPerPixel = 32;
-        FKind = TRowKind::ClearReserved32;
-        break;
+    // Formats a display never has (alpha, grey, 16 bits per channel...) are kept at full colour
+    // rather than reduced.
+    if (!conversion && !LayoutOf(bitmap.format(), FBitsPerPixel, FKind))
+        conversion = [](const QImage& rows) { return rows.convertToFormat(QImage::Format_RGB32); };
+    QList<QRgb> colors = bitmap.colorTable();
+    if (conversion) {
+        // The first band tells the format and colour table every band comes out with.
+        FConverted = std::make_unique<TConvertedRows>(FPixels, [conversion](const QImage& rows) {
+            const QImage converted = conversion(rows);
+            int bits = 0;
+            TRowKind kind{};
+            return converted.isNull() || LayoutOf(converted.format(), bits, kind)
+                       ? converted
+                       : converted.convertToFormat(QImage::Format_RGB32);
+        });
+        FConverted->Row(bitmap.height() - 1);
+        LayoutOf(FConverted->Band().format(), FBitsPerPixel, FKind);
+        colors = FConverted->Band().colorTable();
     }
     FRowSize = (qint64(bitmap.width()) * FBitsPerPixel + 31) / 32 * 4;
-    BuildHeaders();
+    BuildHeaders(colors);
 }
 
-void TBmpFile::BuildHeaders() {
+bool TBmpFile::LayoutOf(QImage::Format format, int& bitsPerPixel, TRowKind& kind) {
+    switch (format) {
+    case QImage::Format_BGR888:
+        bitsPerPixel = 24;
+        kind = TRowKind::Copy;
+        return true;
+    case QImage::Format_RGB888:
+        bitsPerPixel = 24;
+        kind = TRowKind::SwapRgb24;
+        return true;
+    case QImage::Format_RGB555:
+        bitsPerPixel = 16;
+        kind = TRowKind::Copy16;
+        return true;
+    case QImage::Format_Indexed8:
+        bitsPerPixel = 8;
+        kind = TRowKind::Copy;
+        return true;
+    case QImage::Format_Mono:
+        bitsPerPixel = 1;
+        kind = TRowKind::Copy;
+        return true;
+    case QImage::Format_MonoLSB:
+        bitsPerPixel = 1;
+        kind = TRowKind::ReverseBits;
+        return true;
+    case QImage::Format_RGB32:
+        bitsPerPixel = 32;
+        kind = TRowKind::ClearReserved32;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TBmpFile::BuildHeaders(const QList<QRgb>& colors) {
     // Palette formats always carry their full table (2 or 256 entries): readers index it by the
     // pixel value, and colours the picture does not define are written as black.
     const int tableEntries = FBitsPerPixel <= 8 ? 1 << FBitsPerPixel : 0;
     const qint64 infoSize = InfoHeaderSize + 4 * tableEntries;
     const qint64 imageSize = FRowSize * FPixels.height();
+    // The header's sizes are 32-bit: a larger file would claim a size it does not have.
+    if (FileHeaderSize + infoSize + imageSize > qint64(0xFFFFFFFFu))
+        throw EInvalidGraphic(QStringLiteral("Bitmap ist ung\u00fcltig"));
 
     FHeaders.clear();
     FHeaders.reserve(FileHeaderSize + infoSize);
@@ -130,7 +152,6 @@ void TBmpFile::BuildHeaders() {
     Put32(FHeaders, quint32(tableEntries));
     Put32(FHeaders, 0); // important colours
 
-    const QList<QRgb> colors = FPixels.colorTable();
     for (int i = 0; i < tableEntries; ++i) {
         const QRgb color = i < colors.size() ? colors[i] : 0;
         const char entry[4] = {char(qBlue(color)), char(qGreen(color)), char(qRed(color)), 0};
@@ -140,13 +161,14 @@ void TBmpFile::BuildHeaders() {
 
 const uchar* TBmpFile::RowInPlace(int fileRow) const {
     const qint64 dataBits = qint64(FPixels.width()) * FBitsPerPixel;
-    if (FKind != TRowKind::Copy || dataBits != FRowSize * 8)
+    if (FConverted || FKind != TRowKind::Copy || dataBits != FRowSize * 8)
         return nullptr;
     return FPixels.constScanLine(FPixels.height() - 1 - fileRow);
 }
 
 void TBmpFile::FillRow(int fileRow, uchar* target) const {
-    const uchar* source = FPixels.constScanLine(FPixels.height() - 1 - fileRow);
+    const int y = FPixels.height() - 1 - fileRow;
+    const uchar* source = FConverted ? FConverted->Row(y) : FPixels.constScanLine(y);
     const int width = FPixels.width();
     const qint64 dataBytes = (qint64(width) * FBitsPerPixel + 7) / 8;
 

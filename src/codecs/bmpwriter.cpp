@@ -19,8 +19,8 @@ constexpr qint64 WriteBlockSize = 2 * 1024 * 1024;
 
 } // namespace
 
-QByteArray EncodeBitmap(const QImage& bitmap) {
-    const TBmpFile file(bitmap);
+QByteArray EncodeBitmap(const QImage& bitmap, const TRowConversion& conversion) {
+    const TBmpFile file(bitmap, conversion);
     if (file.IsEmpty())
         return {};
     QByteArray content(file.FileSize(), Qt::Uninitialized);
@@ -32,8 +32,9 @@ QByteArray EncodeBitmap(const QImage& bitmap) {
     return content;
 }
 
-void SaveBitmapToStream(const QImage& bitmap, TFileStream& stream) {
-    const TBmpFile file(bitmap);
+void SaveBitmapToStream(const QImage& bitmap, TFileStream& stream,
+                        const TRowConversion& conversion) {
+    const TBmpFile file(bitmap, conversion);
     if (file.IsEmpty())
         return;
 

@@ -3,17 +3,27 @@
 #include "codecs/graphicerrors.h"
 #include "platform/gatheredwrite.h"
 
-TFileStream::TFileStream(const QString& fileName) : FFileName(fileName), FFile(fileName) {
-    // Unbuffered: a full disk must show up at the write that hits it, not at some later flush.
-    if (!FFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+TFileStream::TFileStream(const QString& fileName, TCreation creation) : FFileName(fileName) {
+    const int descriptor = creation == TCreation::New ? CreateNewFile(fileName, FIdentity)
+                                                      : CreateOrTruncateFile(fileName, FIdentity);
+    if (descriptor < 0) {
+        if (errno == EEXIST && creation == TCreation::New)
+            throw EFileExists(fileName);
         throw EFCreateError(fileName);
+    }
+    // Unbuffered: a full disk must show up at the write that hits it, not at some later flush.
+    if (!FFile.open(descriptor, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                    QFileDevice::AutoCloseHandle)) {
+        RemoveIfSameFile(fileName, FIdentity);
+        throw EFCreateError(fileName);
+    }
 }
 
 TFileStream::~TFileStream() {
     if (FCommitted)
         return;
     FFile.close();
-    FFile.remove();
+    RemoveIfSameFile(FFileName, FIdentity);
 }
 
 std::size_t TFileStream::Write(const void* data, std::size_t count) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/newfile.h"
+
 #include <QFile>
 #include <QString>
 #include <cstddef>
@@ -8,11 +10,17 @@ struct TWriteSpan;
 
 // A file created (or truncated) for writing one picture. Every write must be taken in full or
 // raises EWriteError. A stream that is destroyed without Commit() removes its file again, so a
-// save that fails part way never leaves a truncated picture under a screenshot's name.
+// save that fails part way never leaves a truncated picture under a screenshot's name; it
+// removes only the file it created, never one that has taken the name since.
 class TFileStream {
 public:
+    enum class TCreation {
+        Replace, // create, or truncate a file of that name
+        New      // only a name nobody has taken: raises EFileExists when something is there
+    };
+
     // Raises EFCreateError with the file name when the file cannot be created.
-    explicit TFileStream(const QString& fileName);
+    explicit TFileStream(const QString& fileName, TCreation creation = TCreation::Replace);
     ~TFileStream();
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;
@@ -34,6 +42,7 @@ public:
 private:
     QString FFileName;
     QFile FFile;
+    TFileIdentity FIdentity;
     qint64 FWritten = 0;
     bool FCommitted = false;
 };

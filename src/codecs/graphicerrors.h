@@ -28,6 +28,12 @@ public:
         : EFrameworkError(QStringLiteral("Datei %1 kann nicht erstellt werden").arg(fileName)) {}
 };
 
+// The file could not be created because its name is taken (by a file, a link, a FIFO...).
+class EFileExists : public EFCreateError {
+public:
+    using EFCreateError::EFCreateError;
+};
+
 // "Stream-Write-Fehler"
 class EWriteError : public EFrameworkError {
 public:

@@ -1,5 +1,7 @@
 #include "codecs/jpegrows.h"
 
+#include "codecs/rowbands.h"
+
 #include <QSysInfo>
 #include <QtEndian>
 #include <algorithm>
@@ -110,11 +112,7 @@ bool TJpegRowSource::ConvertBand(int firstRow) noexcept {
     try {
         const int rows = std::min(BandRows, FBitmap.height() - firstRow);
         // A read-only view on the picture's own rows: no pixels are copied before converting.
-        QImage view(FBitmap.constScanLine(firstRow), FBitmap.width(), rows, FBitmap.bytesPerLine(),
-                    FBitmap.format());
-        if (!FBitmap.colorTable().isEmpty())
-            view.setColorTable(FBitmap.colorTable());
-        FBand = view.convertToFormat(QImage::Format_RGB888);
+        FBand = RowView(FBitmap, firstRow, rows).convertToFormat(QImage::Format_RGB888);
         if (FBand.isNull()) {
             FBandFirst = -1;
             return false;

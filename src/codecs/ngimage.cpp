@@ -244,6 +244,7 @@ void TNGBitmap::CreatePNG() {
     settings.TransparentColor = TransparentColor;
     settings.MaskBitmap = MaskBitmap;
     settings.ZLIB = {ZLIBLevel, ZLIBMethod, ZLIBWindowBits, ZLIBMemLevel, ZLIBStrategy};
+    settings.Conversion = RowConversion;
     TPNGData data = BuildPNGData(FImage, settings);
     if (data.Compressed.empty())
         throw ENGImageException(QStringLiteral("Serious ZLIB error..."));
@@ -288,6 +289,11 @@ void TNGBitmap::SaveToFile(const QString& fileName) {
     TNGFileStream stream(file);
     WriteChunks(stream); // on failure the file stream removes the partial file
     file.Commit();
+}
+
+void TNGBitmap::SaveToStream(TFileStream& file) {
+    TNGFileStream stream(file);
+    WriteChunks(stream);
 }
 
 void TNGBitmap::SaveToStream(QIODevice& stream) {
@@ -387,10 +393,14 @@ void TNGImage::LoadFromStream(QIODevice& stream) {
     FBitmap->LoadFromStream(stream);
 }
 
-void TNGImage::SavePNGFile(const QString& fileName) {
+void TNGImage::PreparePNG() {
     FBitmap->RefreshStatus();
     if (FBitmap->Creating() || FBitmap->Writing() || FBitmap->Displaying())
         throw ENGImageException(QStringLiteral("PNG save not supported in this state"));
     FBitmap->CreatePNG();
+}
+
+void TNGImage::SavePNGFile(const QString& fileName) {
+    PreparePNG();
     SaveToFile(fileName);
 }

@@ -12,6 +12,7 @@
 // thread, which ends before CreatePNG returns.
 
 #include "codecs/graphicerrors.h"
+#include "codecs/rowbands.h"
 
 #include <QImage>
 #include <QString>
@@ -21,6 +22,7 @@
 #include <vector>
 
 class QIODevice;
+class TFileStream;
 class TNGImage;
 class TNGStream;
 struct TNGCallbacks;
@@ -64,6 +66,8 @@ public:
     int ZLIBMemLevel = 9;
     int ZLIBStrategy = 0;
     qint32 MaxIDATSize = 65536;
+    // The format the picture's pixels are taken in, a band of rows at a time (none: as held).
+    TRowConversion RowConversion;
 
     // libmng's answers to its status queries, as last seen by RefreshStatus.
     bool Creating() const { return FCreating; }
@@ -86,6 +90,8 @@ public:
     void SaveToFile(const QString& fileName);
     // Writes the stored chunks to an open device.
     void SaveToStream(QIODevice& stream);
+    // Writes the stored chunks to a file created by the caller; the caller commits it.
+    void SaveToStream(TFileStream& file);
 
     // Reads a PNG (the first frame of an MNG) into the picture as 24-bit BGR.
     void LoadFromFile(const QString& fileName);
@@ -149,6 +155,9 @@ public:
     // Refuses with "PNG save not supported in this state" while libmng is creating, writing or
     // displaying; otherwise builds the PNG data and writes the file.
     void SavePNGFile(const QString& fileName);
+    // The first half of SavePNGFile: the state check and the PNG data, ready to be written with
+    // SaveToFile or the bitmap's SaveToStream.
+    void PreparePNG();
 
     TNGBitmap& Bitmap() const { return *FBitmap; }
 

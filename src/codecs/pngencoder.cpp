@@ -94,7 +94,8 @@ int CandidateWorkers(int requested, std::size_t rowBytes) {
 } // namespace
 
 TPNGData BuildPNGData(const QImage& bitmap, const TPNGSettings& settings) {
-    const TPNGPixelSource source(bitmap, settings.TransparentColor, settings.MaskBitmap);
+    const TPNGPixelSource source(bitmap, settings.TransparentColor, settings.MaskBitmap,
+                                 settings.Conversion);
     TPNGData data;
     data.Width = source.Width();
     data.Height = source.Height();

@@ -2,6 +2,7 @@
 
 #include "codecs/pngdeflate.h"
 #include "codecs/pngpalette.h"
+#include "codecs/rowbands.h"
 
 #include <QImage>
 #include <QtGlobal>
@@ -13,7 +14,8 @@ struct TPNGSettings {
     qint32 TransparentColor = -1; // red bits 0-7, green 8-15, blue 16-23; negative: none
     QImage MaskBitmap;            // null: no mask
     TZLIBParams ZLIB;
-    int Workers = 0; // candidates compressed at a time; 0: two on a multi-core machine
+    int Workers = 0;           // candidates compressed at a time; 0: two on a multi-core machine
+    TRowConversion Conversion; // the format the pixels are taken in (see TPNGPixelSource)
 };
 
 // The content of the chunks of one PNG file.

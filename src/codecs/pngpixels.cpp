@@ -28,15 +28,22 @@ std::vector<quint8> MaskAlpha(const QImage& mask, int width, int height) {
 
 } // namespace
 
-TPNGPixelSource::TPNGPixelSource(const QImage& bitmap, qint32 transparentColor,
-                                 const QImage& mask) {
+TPNGPixelSource::TPNGPixelSource(const QImage& bitmap, qint32 transparentColor, const QImage& mask,
+                                 TRowConversion conversion) {
     // RGB32 and ARGB32 keep 0xAARRGGBB words; they are read in place (the picture is shared, not
-    // copied). Any other format is converted once into a copy of our own. The top byte is never
-    // trusted: RGB32 pictures made from captured display memory may hold 0 there.
-    if (bitmap.format() == QImage::Format_RGB32 || bitmap.format() == QImage::Format_ARGB32)
-        FPixels = bitmap;
-    else
-        FPixels = bitmap.convertToFormat(QImage::Format_RGB32);
+    // copied). Any other format is converted a band at a time. The top byte is never trusted:
+    // RGB32 pictures made from captured display memory may hold 0 there.
+    FPixels = bitmap;
+    const bool direct =
+        bitmap.format() == QImage::Format_RGB32 || bitmap.format() == QImage::Format_ARGB32;
+    if (conversion || !direct)
+        FConverted = std::make_unique<TConvertedRows>(FPixels, [conversion = std::move(conversion)](
+                                                                   const QImage& rows) {
+            const QImage held = conversion ? conversion(rows) : rows;
+            return held.format() == QImage::Format_RGB32 || held.format() == QImage::Format_ARGB32
+                       ? held
+                       : held.convertToFormat(QImage::Format_RGB32);
+        });
 
     if (!mask.isNull()) {
         FMask = MaskAlpha(mask, Width(), Height());
@@ -49,7 +56,8 @@ TPNGPixelSource::TPNGPixelSource(const QImage& bitmap, qint32 transparentColor,
 }
 
 const quint32* TPNGPixelSource::Row(int y, quint32* scratch) const {
-    const auto* line = reinterpret_cast<const quint32*>(FPixels.constScanLine(y));
+    const auto* line = reinterpret_cast<const quint32*>(FConverted ? FConverted->Row(y)
+                                                                   : FPixels.constScanLine(y));
     const int width = Width();
     if (!FMask.empty()) {
         const quint8* alpha = FMask.data() + std::size_t(y) * std::size_t(width);

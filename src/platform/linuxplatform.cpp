@@ -4,6 +4,7 @@
 #include "platform/qtdesktop.h"
 #include "platform/qtmessageboxes.h"
 #include "platform/qttraybackend.h"
+#include "platform/threadstarter.h"
 #include "platform/unixsingleinstance.h"
 #include "platform/xdgautostart.h"
 
@@ -13,8 +14,14 @@ TPlatform& LinuxPlatform() {
     static TQtDesktop desktop;
     static TUnixSingleInstance instance;
     static TXdgAutoStart autoStart;
-    static TPlatform services{&boxes, &clipboard, &desktop, &instance, &autoStart};
     static TQtTrayHost tray;
-    services.Tray = &tray;
+    static TQtThreadStarter threads;
+    static TPlatform services{.Boxes = &boxes,
+                              .Clipboard = &clipboard,
+                              .Desktop = &desktop,
+                              .Instance = &instance,
+                              .AutoStart = &autoStart,
+                              .Tray = &tray,
+                              .Threads = &threads};
     return services;
 }

@@ -144,6 +144,9 @@ public:
     // Set when the program was asked to end (the window closed, `-terminate`), also while a box
     // of the start-up runs before the event loop does: such a request must not be lost.
     bool QuitRequested = false;
+    // The memory all pending saves together may hold, and what they hold now (estimated).
+    qint64 SaveMemoryBudget = 0;
+    qint64 PendingSaveMemory = 0;
 
     // ---- handlers ----
     // clipboard (capture/)

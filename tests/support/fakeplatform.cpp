@@ -4,6 +4,8 @@
 
 TBoxResult TFakeMessageBoxes::Show(const TBoxRequest& request) {
     Shown.append(request);
+    if (WhileOpen)
+        std::exchange(WhileOpen, {})();
     if (Answers.empty())
         return request.Buttons == TBoxButtons::YesNo ? TBoxResult::Yes : TBoxResult::Ok;
     const TBoxResult answer = Answers.front();
@@ -119,5 +121,6 @@ TFakePlatform::TFakePlatform() {
     services.Instance = &Instance;
     services.AutoStart = &AutoStart;
     services.Tray = &Tray;
+    services.Threads = &Threads;
     FScope = std::make_unique<TScopedPlatform>(services);
 }

@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "platform/singleinstance.h"
 #include "platform/traybackend.h"
+#include "platform/threadstarter.h"
 
 #include <QList>
 #include <QPoint>
@@ -24,6 +25,8 @@ public:
 
     QList<TBoxRequest> Shown;
     std::deque<TBoxResult> Answers;
+    // Runs once, inside the next box, as if it happened while the user reads it.
+    std::function<void()> WhileOpen;
 };
 
 // A clipboard with an emulated viewer chain: the test decides what is offered and records what
@@ -132,6 +135,15 @@ public:
     QList<QPointer<TFakeTrayBackend>> Icons; // the last is the window's
 };
 
+// Starts threads, or refuses as a system without room for another would.
+class TFakeThreadStarter : public TQtThreadStarter {
+public:
+    int Start(QThread& thread) override {
+        return Refusal != 0 ? Refusal : TQtThreadStarter::Start(thread);
+    }
+    int Refusal = 0; // the error code to refuse with; 0: start
+};
+
 // All fakes, put in force for the lifetime of the object.
 class TFakePlatform {
 public:
@@ -142,6 +154,7 @@ public:
     TFakeSingleInstance Instance;
     TFakeAutoStart AutoStart;
     TFakeTrayHost Tray;
+    TFakeThreadStarter Threads;
 
 private:
     std::unique_ptr<TScopedPlatform> FScope;

@@ -2,6 +2,7 @@
 // threads and their completion, as the window does them.
 #include "app/reporterror.h"
 #include "app/splash.h"
+#include "capture/savebudget.h"
 #include "formfixture.h"
 
 #include <QCheckBox>
@@ -247,6 +248,78 @@ TEST_F(Capture, QuittingWaitsForRunningSaves) {
     Window.Form.reset(); // the window's end: shutdown
     const QImage saved(Output + "/SV0000.bmp");
     EXPECT_EQ(saved.size(), QSize(3000, 2000));
+}
+
+// A modal box runs the event loop, so failures go on arriving while it is open: of each kind
+// they open no second box, and good captures go on meanwhile.
+TEST_F(Capture, FailuresWhileTheirBoxIsOpenOpenNoOther) {
+    Form.OptActivate->setChecked(true);
+    struct TCase {
+        const char* Kind;
+        QString Directory;
+        std::function<void()> Fail;
+    };
+    const QList<TCase> cases{{"transfer", Output, [&] { Clipboard().SetBrokenImage(); }},
+                             {"naming", QString(), [&] { Clipboard().SetImage(Picture(8, 6)); }}};
+    for (const TCase& c : cases) {
+        Form.OutputDirEdit->setText(c.Directory);
+        Boxes().clear();
+        Window.Platform.Boxes.WhileOpen = [&] {
+            c.Fail();
+            c.Fail();
+            Form.OutputDirEdit->setText(Output);
+            Clipboard().SetImage(Picture(8, 6));
+            Form.OutputDirEdit->setText(c.Directory);
+        };
+        c.Fail();
+        WaitForSaves();
+        EXPECT_EQ(Boxes().size(), 1) << c.Kind;
+    }
+    EXPECT_EQ(Files(), (QStringList{"SV0000.bmp", "SV0001.bmp"}));
+    // Once the box is closed, the next failure is shown again.
+    Clipboard().SetBrokenImage();
+    EXPECT_EQ(Boxes().size(), 2);
+}
+
+// A save the system gives no thread: reported with the file-creation text, and nothing of it
+// stays counted, reserved or busy, so the next capture gets the same name and completes.
+TEST_F(Capture, SaveThreadThatCannotStartIsUndone) {
+    Form.OptActivate->setChecked(true);
+    Window.Platform.Threads.Refusal = EAGAIN;
+    Boxes().clear();
+    Clipboard().SetImage(Picture(8, 6));
+    ASSERT_EQ(Boxes().size(), 1);
+    EXPECT_EQ(Boxes()[0].Text,
+              QStringLiteral("Datei %1/SV0000.bmp kann nicht erstellt werden").arg(Output));
+    EXPECT_EQ(Boxes()[0].Caption, "Resource temporarily unavailable");
+    EXPECT_EQ(Form.RunningSaves, 0);
+    EXPECT_EQ(Form.PendingSaveMemory, 0);
+    EXPECT_TRUE(Form.LastFileName.isEmpty());
+    Window.Platform.Threads.Refusal = 0;
+    Clipboard().SetImage(Picture(8, 6));
+    WaitForSaves();
+    EXPECT_EQ(Files(), QStringList{"SV0000.bmp"});
+}
+
+// Pending saves together stay within the memory budget: a capture that would pass it is
+// refused as a failed transfer before anything shows, the pending save still completes, and
+// its memory is free again afterwards.
+TEST_F(Capture, CapturesBeyondTheMemoryBudgetAreRefused) {
+    Form.OptActivate->setChecked(true);
+    Form.SaveMemoryBudget = SaveMemoryEstimate({800, 600}, 32, TSaveFormat::sfBMP) * 3 / 2;
+    Boxes().clear();
+    Clipboard().SetImage(Picture(800, 600));
+    Clipboard().SetImage(Picture(700, 500)); // the first still pending
+    ASSERT_EQ(Boxes().size(), 1);
+    EXPECT_EQ(Boxes()[0].Text, "Error transferring data from clipboard");
+    EXPECT_EQ(Form.StatX->text(), "800");
+    WaitForSaves();
+    EXPECT_EQ(Form.PendingSaveMemory, 0);
+    Clipboard().SetImage(Picture(700, 500));
+    WaitForSaves();
+    EXPECT_EQ(Files(), (QStringList{"SV0000.bmp", "SV0001.bmp"}));
+    EXPECT_EQ(QImage(Output + "/SV0001.bmp").width(), 700);
+    EXPECT_EQ(Boxes().size(), 1);
 }
 
 TEST(ClipboardChain, NoticesGoDownTheChainAndItsChangesAreFollowed) {

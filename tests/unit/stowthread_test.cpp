@@ -1,4 +1,7 @@
+#include "capture/displayformat.h"
 #include "capture/stowthread.h"
+#include "codecs/bmpwriter.h"
+#include "codecs/filestream.h"
 #include "fakeplatform.h"
 #include "platform/threadpriority.h"
 
@@ -83,6 +86,80 @@ TEST(SaveImage, UnknownFormatIsAnErrorAndReleasesTheJob) {
     }
     EXPECT_TRUE(job.Bitmap.isNull());
     EXPECT_EQ(job.JPEG, nullptr);
+}
+
+// A name taken after it was chosen (here by a dangling link and by a file) is neither written
+// through nor replaced: the save takes the next number as the search would, 10^N skipped, and
+// reports the bytes of its own file. Without a number to move on from, it is an error.
+TEST(SaveImage, NamesTakenMeanwhileAreSkipped) {
+    QTemporaryDir dir;
+    QFile::link(dir.filePath("elsewhere"), dir.filePath("SV0000.bmp"));
+    QFile(dir.filePath("SV9.bmp")).open(QIODevice::WriteOnly);
+    const QList<std::pair<QString, QString>> cases{{"SV0000.bmp", "SV0001.bmp"},
+                                                   {"SV9.bmp", "SV11.bmp"}};
+    for (const auto& [taken, next] : cases) {
+        TSaveJob job = Job(dir.filePath(taken), TSaveFormat::sfBMP, Picture(3, 2));
+        job.NumberStart = int(dir.filePath("SV").size());
+        job.NumberLength = int(taken.indexOf('.')) - 2;
+        EXPECT_EQ(SaveImage(job), 78) << taken.toStdString();
+        EXPECT_EQ(job.FileName, dir.filePath(next));
+        EXPECT_EQ(QFileInfo(dir.filePath(next)).size(), 78);
+    }
+    EXPECT_TRUE(QFileInfo(dir.filePath("SV0000.bmp")).isSymLink());
+    EXPECT_FALSE(QFile::exists(dir.filePath("elsewhere")));
+    TSaveJob fixed = Job(dir.filePath("SV9.bmp"), TSaveFormat::sfPNG, Picture(3, 2));
+    EXPECT_THROW(SaveImage(fixed), EFCreateError);
+    EXPECT_EQ(QFileInfo(dir.filePath("SV9.bmp")).size(), 0);
+}
+
+// A stream that fails removes its file only while the name is still that file: whatever took
+// the name since is someone else's.
+TEST(FileStream, FailedFileIsRemovedOnlyWhileItIsStillOurs) {
+    QTemporaryDir dir;
+    const QString name = dir.filePath("a.bmp");
+    {
+        TFileStream stream(name, TFileStream::TCreation::New);
+        QFile::remove(name);
+        QFile other(name);
+        ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+        other.write("someone else's");
+    } // destroyed without Commit: a failed save
+    EXPECT_EQ(QFileInfo(name).size(), 14);
+    { TFileStream stream(name, TFileStream::TCreation::Replace); }
+    EXPECT_FALSE(QFile::exists(name));
+}
+
+// The save converts to the display's format a band of rows at a time; the file must be the one
+// the whole picture converted at once gives, for every display and every kind of source.
+TEST(SaveImage, WritesTheDisplayFormatOfTheWholePicture) {
+    QTemporaryDir dir;
+    QImage colour(23, 37, QImage::Format_ARGB32);
+    for (int y = 0; y < colour.height(); ++y)
+        for (int x = 0; x < colour.width(); ++x)
+            colour.setPixel(x, y, qRgba(x * 11, y * 7, (x * y) & 255, 200));
+    const QList<QImage> sources{colour, colour.convertToFormat(QImage::Format_RGB32),
+                                colour.convertToFormat(QImage::Format_Mono)};
+    for (const QImage& source : sources) {
+        for (const int depth : {32, 24, 16, 8}) {
+            SCOPED_TRACE(testing::Message() << source.format() << " at " << depth);
+            const QImage reference = ToDisplayFormat(source, depth);
+            TSaveJob bmp = Job(dir.filePath("d.bmp"), TSaveFormat::sfBMP, source);
+            bmp.DisplayDepth = depth;
+            SaveImage(bmp);
+            QFile file(dir.filePath("d.bmp"));
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            EXPECT_EQ(file.readAll(), EncodeBitmap(reference));
+            file.remove();
+
+            TSaveJob png = Job(dir.filePath("d.png"), TSaveFormat::sfPNG, source);
+            png.DisplayDepth = depth;
+            SaveImage(png);
+            QImage back = QImage(dir.filePath("d.png")).convertToFormat(QImage::Format_RGB32);
+            back.setColorSpace(QColorSpace());
+            EXPECT_EQ(back, reference.convertToFormat(QImage::Format_RGB32));
+            QFile::remove(dir.filePath("d.png"));
+        }
+    }
 }
 
 TEST(StowThread, FailedSaveShowsItsErrorAndStillCompletes) {

@@ -1,4 +1,5 @@
 #include "codecs/bmpwriter.h"
+#include "codecs/filestream.h"
 #include "codecs/graphicerrors.h"
 
 #include "codectestutil.h"
@@ -9,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <new>
+#include <vector>
 
 using namespace CodecTest;
 
@@ -213,7 +216,8 @@ TEST_F(BmpFileTest, FullDiskIsReportedOnTheInPlacePath) {
     ASSERT_TRUE(QFile::link("/dev/full", name));
     EXPECT_THROW(SaveBitmapToFile(MakeScreenshot(64, 64, QImage::Format_BGR888), name),
                  EWriteError);
-    EXPECT_FALSE(QFileInfo(name).exists() || QFileInfo(name).isSymLink());
+    // The save created no file of its own there: the link is left as it was found.
+    EXPECT_TRUE(QFileInfo(name).isSymLink());
 }
 
 TEST_F(BmpFileTest, ExistingFileIsReplaced) {
@@ -243,7 +247,7 @@ TEST_F(BmpFileTest, UncreatableFileNamesTheFile) {
     }
 }
 
-TEST_F(BmpFileTest, FullDiskIsReportedAndLeavesNoFile) {
+TEST_F(BmpFileTest, FullDiskIsReportedAndLeavesTheLinkAlone) {
     if (!QFile::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full";
     const QString name = Path("full.bmp");
@@ -254,7 +258,44 @@ TEST_F(BmpFileTest, FullDiskIsReportedAndLeavesNoFile) {
     } catch (const EWriteError& error) {
         EXPECT_EQ(error.Message(), QStringLiteral("Stream-Write-Fehler"));
     }
-    EXPECT_FALSE(QFileInfo(name).exists() || QFileInfo(name).isSymLink());
+    // The save created no file of its own there: the link is left as it was found.
+    EXPECT_TRUE(QFileInfo(name).isSymLink());
+}
+
+} // namespace
+
+namespace {
+
+// Rows the writer cannot have faithfully are an error, never a file that looks saved: a band
+// whose conversion finds no memory (not a black band), and sizes past the header's 32-bit
+// fields (not a wrapped size). Nothing of the file stays.
+TEST_F(BmpFileTest, PicturesThatCannotBeWrittenFaithfullyAreErrors) {
+    const QImage source = MakeScreenshot(20, 40);
+    int bands = 0;
+    const TRowConversion failsOnSecondBand = [&bands](const QImage& rows) {
+        return ++bands == 2 ? QImage() : rows.convertToFormat(QImage::Format_BGR888);
+    };
+    {
+        TFileStream stream(Path("nomem.bmp"));
+        EXPECT_THROW(SaveBitmapToStream(source, stream, failsOnSecondBand), std::bad_alloc);
+    }
+    EXPECT_FALSE(QFile::exists(Path("nomem.bmp")));
+
+    // 32768 x 32769 at 32 bits is 4 GiB and more: refused before a row is read, so a view on
+    // one row of memory is enough to ask.
+    std::vector<uchar> row(32768 * 4);
+    const QImage huge(row.data(), 32768, 32769, 32768 * 4, QImage::Format_RGB32);
+    ASSERT_FALSE(huge.isNull());
+    {
+        TFileStream stream(Path("huge.bmp"));
+        try {
+            SaveBitmapToStream(huge, stream);
+            FAIL() << "no error raised";
+        } catch (const EInvalidGraphic& error) {
+            EXPECT_EQ(error.Message(), QStringLiteral("Bitmap ist ung\u00fcltig"));
+        }
+    }
+    EXPECT_FALSE(QFile::exists(Path("huge.bmp")));
 }
 
 } // namespace

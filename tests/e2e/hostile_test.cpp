@@ -1,0 +1,120 @@
+// What other programs on the desktop and other users of a shared folder can do to the program:
+// offer garbage without end, or put links, FIFOs and files at the name a save is about to take.
+#include "e2efixture.h"
+#include "formlayout.h"
+#include "imagechecks.h"
+#include "toolrun.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+#include <random>
+#include <sys/stat.h>
+
+namespace {
+
+// Noise compresses slowly and hardly at all: a PNG save of it takes long enough for another
+// program to act between the choice of the name and the creation of the file.
+QImage SlowToCompress(int width, int height, unsigned seed) {
+    QImage image(width, height, QImage::Format_RGB32);
+    std::mt19937 random(seed);
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<quint32*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x)
+            line[x] = 0xFF000000u | (random() & 0xFFFFFFu);
+    }
+    return image;
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class HostileTest : public TE2ETest {};
+
+// Each kind of thing is planted at the name of the save that is compressing, after the name was
+// chosen: the save takes the next number, writes through no link, does not hang on the FIFO and
+// overwrites nothing.
+TEST_F(HostileTest, ThingsPlantedAtTheChosenNameAreLeftAloneAndTheNextNumberTaken) {
+    const std::optional<TWindow> window = StartAndWaitForWindow();
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("PngOut")));
+    ASSERT_TRUE(SetActive(*window, true));
+    const QString victim = Sandbox().PathOf(QStringLiteral("victim.txt"));
+    {
+        QFile file(victim);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("the victim's own");
+    }
+    struct TCase {
+        const char* Kind;
+        std::function<bool(const QString&)> Plant;
+        std::function<bool(const QString&)> Intact;
+    };
+    const QList<TCase> cases{
+        {"symlink", [&](const QString& at) { return QFile::link(victim, at); },
+         [&](const QString& at) {
+             return QFileInfo(at).isSymLink() && ReadAll(victim) == "the victim's own";
+         }},
+        {"fifo",
+         [](const QString& at) { return mkfifo(QFile::encodeName(at).constData(), 0600) == 0; },
+         [](const QString& at) {
+             struct stat info {};
+             return lstat(QFile::encodeName(at).constData(), &info) == 0 && S_ISFIFO(info.st_mode);
+         }},
+        {"file",
+         [](const QString& at) {
+             QFile file(at);
+             return file.open(QIODevice::NewOnly) && file.write("theirs") == 6;
+         },
+         [](const QString& at) { return ReadAll(at) == "theirs"; }}};
+    for (int i = 0; i < cases.size(); ++i) {
+        const TCase& c = cases[i];
+        SCOPED_TRACE(c.Kind);
+        const QImage copied = SlowToCompress(2400, 2000, unsigned(i + 1));
+        ASSERT_TRUE(CopyImage(copied));
+        // The name is chosen a moment after the transfer; the compression goes on for more
+        // than a second after that.
+        QThread::msleep(400);
+        const QString planted = Home() + QStringLiteral("/SV%1.png").arg(2 * i, 4, 10, QChar('0'));
+        ASSERT_TRUE(c.Plant(planted));
+        const QString next = Home() + QStringLiteral("/SV%1.png").arg(2 * i + 1, 4, 10, QChar('0'));
+        const QImage saved = WaitForImageFile(next, 30000);
+        EXPECT_TRUE(SamePixels(copied, saved));
+        EXPECT_TRUE(c.Intact(planted));
+    }
+}
+
+// A loop of garbage offers while the first error box is open: one box, and a good copy among
+// them is still saved.
+TEST_F(HostileTest, FloodOfGarbageOffersOpensOneBox) {
+    QProcess* program = nullptr;
+    const std::optional<TWindow> window = StartAndWaitForWindow(&program);
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("BitmapOut")));
+    ASSERT_TRUE(SetActive(*window, true));
+    const QString garbage = Sandbox().PathOf(QStringLiteral("garbage.png"));
+    {
+        QFile file(garbage);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, '\x5A'));
+    }
+    const QSize formSize = TFormLayout::Get().FormSize();
+    auto boxes = [&] {
+        int count = 0;
+        for (const TWindow& shown : Desktop().WindowsOf(program->processId()))
+            count += shown.Geometry.size() != formSize ? 1 : 0;
+        return count;
+    };
+    for (int i = 0; i < 8; ++i)
+        ASSERT_TRUE(Clipboard().CopyImageAndWaitForFetch(garbage)) << i;
+    const QImage good = PatternImage(90, 70, 5);
+    ASSERT_TRUE(CopyImage(good));
+    EXPECT_TRUE(SamePixels(good, WaitForImageFile(Home() + QStringLiteral("/SV0000.bmp"))));
+    ASSERT_TRUE(WaitUntil([&] { return boxes() >= 1; }, 5000));
+    QThread::msleep(300); // time for a second box, had one been opened
+    EXPECT_EQ(boxes(), 1);
+}
