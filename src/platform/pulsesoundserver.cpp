@@ -69,7 +69,7 @@ std::shared_ptr<IWaveSound> TPulseSoundServer::OpenWave(const QString& fileName)
     auto wave = std::make_shared<TSndWave>(file, info);
     // The header may promise frames the file does not hold: one must decode.
     std::vector<short> frame(static_cast<size_t>(std::max(info.channels, 1)));
-    if (info.channels <= 0 || info.frames <= 0 || sf_readf_short(file, frame.data(), 1) != 1 ||
+    if (info.channels <= 0 || sf_readf_short(file, frame.data(), 1) != 1 ||
         sf_seek(file, 0, SEEK_SET) != 0)
         return nullptr;
     return wave;

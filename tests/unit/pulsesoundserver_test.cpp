@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -38,6 +39,13 @@ QByteArray WaveHeader(quint32 dataBytes) {
     return header;
 }
 
+QString WriteFile(const QTemporaryDir& folder, const char* name, const QByteArray& content) {
+    QFile file(folder.filePath(QString::fromLatin1(name)));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    return file.fileName();
+}
+
 // Puts the sound server address in force for the lifetime of the object.
 class TServerAddress {
 public:
@@ -58,10 +66,7 @@ private:
 TEST(PulseSoundServer, OpensOnlyFilesThatDecodeToSamples) {
     QTemporaryDir folder;
     const auto write = [&folder](const char* name, const QByteArray& content) {
-        QFile file(folder.filePath(QString::fromLatin1(name)));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return file.fileName();
+        return WriteFile(folder, name, content);
     };
     const struct {
         QString File;
@@ -87,9 +92,15 @@ TEST(PulseSoundServer, SamplesReachTheServerWhileTheCallerGoesOn) {
     TPrivateSoundServer daemon;
     ASSERT_TRUE(daemon.Ok()) << daemon.Problem().toStdString();
     ASSERT_TRUE(daemon.StartRecording());
+    // Two seconds of a loud square wave.
+    QTemporaryDir folder;
+    QByteArray tone = WaveHeader(2 * 88200);
+    for (int i = 0; i < 2 * 44100; ++i) {
+        const qint16 sample = (i / 50) % 2 != 0 ? 8000 : -8000;
+        tone.append(char(sample)).append(char(sample >> 8));
+    }
+    const QString longSound = WriteFile(folder, "long.wav", tone);
 
-    // The caller's event loop must keep turning while the sound plays. The click is shorter than
-    // the stream's buffer: it must still be played out before its stream is closed.
     QElapsedTimer sinceTick;
     qint64 longestGap = 0;
     QTimer ticker;
@@ -100,15 +111,24 @@ TEST(PulseSoundServer, SamplesReachTheServerWhileTheCallerGoesOn) {
         SCOPED_TRACE(present ? "server present" : "no server");
         const TServerAddress address(present ? daemon.Address() : daemon.MissingAddress());
         TPulseSoundServer server;
-        const std::shared_ptr<IWaveSound> sound = server.OpenWave(ShippedSound("click.wav"));
+        // The click is shorter than the stream's buffer: it is heard only if its stream is
+        // played out before it is closed.
+        server.Play(server.OpenWave(ShippedSound("click.wav")));
+        EXPECT_EQ(daemon.WaitForSound(present ? 10000 : 1000), present);
+
+        // A long sound: the call returns at once, and the caller's event loop keeps turning
+        // while it plays.
+        const std::shared_ptr<IWaveSound> sound = server.OpenWave(longSound);
         ASSERT_TRUE(sound);
-        sinceTick.start();
-        ticker.start(5);
         QElapsedTimer call;
         call.start();
         server.Play(sound);
         EXPECT_LT(call.elapsed(), 50);
-        EXPECT_EQ(daemon.WaitForSound(present ? 10000 : 1000), present);
+        sinceTick.start();
+        ticker.start(5);
+        QEventLoop playing;
+        QTimer::singleShot(500, &playing, &QEventLoop::quit);
+        playing.exec();
         ticker.stop();
         EXPECT_LT(longestGap, 100);
         longestGap = 0;
