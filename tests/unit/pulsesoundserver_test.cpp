@@ -1,10 +1,11 @@
 #include "platform/pulsesoundserver.h"
 #include "privatesoundserver.h"
 
-#include <QDir>
+#include <QDataStream>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -15,28 +16,19 @@ QString ShippedSound(const char* name) {
     return QStringLiteral(SVX_RESOURCES "/") + QString::fromLatin1(name);
 }
 
-// A RIFF/WAVE header of 16-bit mono PCM whose data chunk claims `dataBytes`.
-QByteArray WaveHeader(quint32 dataBytes) {
-    QByteArray header("RIFF");
-    const auto add32 = [&header](quint32 value) {
-        for (int i = 0; i < 4; ++i)
-            header.append(char(value >> (8 * i)));
-    };
-    const auto add16 = [&header](quint16 value) {
-        header.append(char(value)).append(char(value >> 8));
-    };
-    add32(36 + dataBytes);
-    header.append("WAVEfmt ");
-    add32(16);
-    add16(1);     // PCM
-    add16(1);     // mono
-    add32(44100); // frames per second
-    add32(88200); // bytes per second
-    add16(2);     // bytes per frame
-    add16(16);    // bits per sample
-    header.append("data");
-    add32(dataBytes);
-    return header;
+// A wave file of 16-bit mono PCM at 44.1 kHz whose data chunk claims `samples`.
+QByteArray WaveFile(const QByteArray& samples) {
+    QByteArray wave;
+    QDataStream out(&wave, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + samples.size());
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(1) << quint32(44100) << quint32(88200) << quint16(2)
+        << quint16(16);
+    out.writeRawData("data", 4);
+    out << quint32(samples.size());
+    return wave + samples;
 }
 
 QString WriteFile(const QTemporaryDir& folder, const char* name, const QByteArray& content) {
@@ -45,23 +37,6 @@ QString WriteFile(const QTemporaryDir& folder, const char* name, const QByteArra
     file.write(content);
     return file.fileName();
 }
-
-// Puts the sound server address in force for the lifetime of the object.
-class TServerAddress {
-public:
-    explicit TServerAddress(const QString& address) : FPrevious(qgetenv("PULSE_SERVER")) {
-        qputenv("PULSE_SERVER", address.toLocal8Bit());
-    }
-    ~TServerAddress() {
-        if (FPrevious.isNull())
-            qunsetenv("PULSE_SERVER");
-        else
-            qputenv("PULSE_SERVER", FPrevious);
-    }
-
-private:
-    QByteArray FPrevious;
-};
 
 TEST(PulseSoundServer, OpensOnlyFilesThatDecodeToSamples) {
     QTemporaryDir folder;
@@ -74,12 +49,12 @@ TEST(PulseSoundServer, OpensOnlyFilesThatDecodeToSamples) {
     } cases[] = {
         {ShippedSound("beep.wav"), true},
         {ShippedSound("click.wav"), true},
-        {write("one-frame.wav", WaveHeader(2) + QByteArray(2, '\x40')), true},
+        {write("one-frame.wav", WaveFile(QByteArray(2, '\x40'))), true},
         {QString(), false},
         {folder.filePath(QStringLiteral("missing.wav")), false},
         {write("text.wav", "just some words, no sound at all"), false},
-        {write("no-frames.wav", WaveHeader(0)), false},
-        {write("cut-short.wav", WaveHeader(4000)), false},
+        {write("no-frames.wav", WaveFile({})), false},
+        {write("cut-short.wav", WaveFile(QByteArray(4000, '\x40')).left(44)), false},
     };
     TPulseSoundServer server;
     for (const auto& entry : cases) {
@@ -94,13 +69,12 @@ TEST(PulseSoundServer, SamplesReachTheServerWhileTheCallerGoesOn) {
     ASSERT_TRUE(daemon.StartRecording());
     // Two seconds of a loud square wave.
     QTemporaryDir folder;
-    QByteArray tone = WaveHeader(2 * 88200);
-    for (int i = 0; i < 2 * 44100; ++i) {
-        const qint16 sample = (i / 50) % 2 != 0 ? 8000 : -8000;
-        tone.append(char(sample)).append(char(sample >> 8));
-    }
-    const QString longSound = WriteFile(folder, "long.wav", tone);
+    QByteArray tone;
+    for (int i = 0; i < 2 * 44100; ++i)
+        tone.append((i / 50) % 2 != 0 ? "\x40\x1f" : "\xc0\xe0", 2);
+    const QString longSound = WriteFile(folder, "long.wav", WaveFile(tone));
 
+    const auto restore = qScopeGuard([] { qunsetenv("PULSE_SERVER"); });
     QElapsedTimer sinceTick;
     qint64 longestGap = 0;
     QTimer ticker;
@@ -109,7 +83,8 @@ TEST(PulseSoundServer, SamplesReachTheServerWhileTheCallerGoesOn) {
 
     for (const bool present : {false, true}) {
         SCOPED_TRACE(present ? "server present" : "no server");
-        const TServerAddress address(present ? daemon.Address() : daemon.MissingAddress());
+        qputenv("PULSE_SERVER",
+                (present ? daemon.Address() : daemon.MissingAddress()).toLocal8Bit());
         TPulseSoundServer server;
         // The click is shorter than the stream's buffer: it is heard only if its stream is
         // played out before it is closed.
