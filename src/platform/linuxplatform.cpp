@@ -1,5 +1,6 @@
 #include "platform/linuxplatform.h"
 
+#include "platform/pulsesoundserver.h"
 #include "platform/qtclipboardchain.h"
 #include "platform/qtdesktop.h"
 #include "platform/qtmessageboxes.h"
@@ -16,12 +17,14 @@ TPlatform& LinuxPlatform() {
     static TXdgAutoStart autoStart;
     static TQtTrayHost tray;
     static TQtThreadStarter threads;
+    static TPulseSoundServer sound;
     static TPlatform services{.Boxes = &boxes,
                               .Clipboard = &clipboard,
                               .Desktop = &desktop,
                               .Instance = &instance,
                               .AutoStart = &autoStart,
                               .Tray = &tray,
-                              .Threads = &threads};
+                              .Threads = &threads,
+                              .Sound = &sound};
     return services;
 }

@@ -7,6 +7,7 @@ class IDesktop;
 class ISingleInstance;
 class ITrayHost;
 class IThreadStarter;
+class ISoundServer;
 
 // The services the program takes from the desktop. The running program uses the Linux
 // backends; tests swap in fakes with TScopedPlatform.
@@ -18,6 +19,7 @@ struct TPlatform {
     IAutoStart* AutoStart = nullptr;
     ITrayHost* Tray = nullptr;
     IThreadStarter* Threads = nullptr;
+    ISoundServer* Sound = nullptr;
 };
 
 // The services in force. Falls back to the Linux backends (created on first use).

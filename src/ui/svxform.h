@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/feedbackevent.h"
 #include "capture/saveformat.h"
 #include "platform/clipboardchain.h"
 #include "tray/trayartwork.h"
@@ -27,6 +28,7 @@ class QSlider;
 class QTabWidget;
 class QToolButton;
 class TJPEGImage;
+class TMediaPlayer;
 class TStowThread;
 struct TOptionControl;
 class TTrayIcon;
@@ -108,6 +110,7 @@ public:
 
     // ---- non-visual parts ----
     QFileDialog* OpenDialog = nullptr;
+    TMediaPlayer* MediaPlayer = nullptr;
     QList<QAction*> ActionList1;
     QAction* AFinalizeInit = nullptr;
     QAction* APrepareInit = nullptr;
@@ -176,7 +179,7 @@ public:
     void StopBusyIcon();
     void ShowActivationIcon();
     // audio (audio/)
-    enum class TFeedbackEvent { SaveStarted, SaveFinished };
+    using TFeedbackEvent = ::TFeedbackEvent;
     void PlayFeedbackSound(TFeedbackEvent event);
     void AudioClick(QObject* sender);
     void ChBeepMode(QObject* sender);

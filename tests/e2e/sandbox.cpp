@@ -34,9 +34,12 @@ TSandbox::TSandbox(const QString& display)
         FProblem = QStringLiteral("cannot copy %1 into the sandbox").arg(program);
         return;
     }
-    const QString help = QFileInfo(program).dir().filePath(QStringLiteral("Svx.hlp"));
-    if (QFile::exists(help))
-        QFile::copy(help, root.filePath(QStringLiteral("bin/Svx.hlp")));
+    for (const char* companion : {"Svx.hlp", "beep.wav", "click.wav"}) {
+        const QString name = QString::fromLatin1(companion);
+        const QString source = QFileInfo(program).dir().filePath(name);
+        if (QFile::exists(source))
+            QFile::copy(source, root.filePath(QStringLiteral("bin/") + name));
+    }
 
     FEnvironment.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
     FEnvironment.insert(QStringLiteral("DISPLAY"), display);

@@ -113,6 +113,31 @@ void TFakeTrayHost::SetAvailable(bool available) {
     }
 }
 
+namespace {
+struct TFakeWave : IWaveSound {
+    explicit TFakeWave(const QString& name) : Name(name) {}
+    QString Name;
+};
+} // namespace
+
+std::shared_ptr<IWaveSound> TFakeSoundServer::OpenWave(const QString& fileName) {
+    if (Unplayable.contains(fileName)) {
+        Log.append(QStringLiteral("bad:") + fileName);
+        return nullptr;
+    }
+    Log.append(QStringLiteral("open:") + fileName);
+    return std::make_shared<TFakeWave>(fileName);
+}
+
+void TFakeSoundServer::Play(std::shared_ptr<IWaveSound> sound) {
+    Log.append(QStringLiteral("play:") + static_cast<TFakeWave&>(*sound).Name);
+}
+
+void TFakeSoundServer::PlaySystemSound(TSystemSound sound) {
+    const char* names[] = {"bell", "info", "beep"};
+    Log.append(QString::fromLatin1(names[static_cast<int>(sound)]));
+}
+
 TFakePlatform::TFakePlatform() {
     TPlatform services;
     services.Boxes = &Boxes;
@@ -122,5 +147,6 @@ TFakePlatform::TFakePlatform() {
     services.AutoStart = &AutoStart;
     services.Tray = &Tray;
     services.Threads = &Threads;
+    services.Sound = &Sound;
     FScope = std::make_unique<TScopedPlatform>(services);
 }

@@ -12,7 +12,13 @@
 #include <QList>
 #include <QPoint>
 #include <QPointer>
+#include "platform/soundserver.h"
+
+#include <QList>
+#include <QPoint>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 #include <deque>
 #include <memory>
 #include <utility>
@@ -144,6 +150,19 @@ public:
     int Refusal = 0; // the error code to refuse with; 0: start
 };
 
+// A sound server that records what it is asked in `Log`: "open:NAME" (or "bad:NAME" for a file
+// it cannot open), "play:NAME", "stop", and the system sounds "bell", "info", "beep".
+class TFakeSoundServer : public ISoundServer {
+public:
+    std::shared_ptr<IWaveSound> OpenWave(const QString& fileName) override;
+    void Play(std::shared_ptr<IWaveSound> sound) override;
+    void Stop() override { Log.append(QStringLiteral("stop")); }
+    void PlaySystemSound(TSystemSound sound) override;
+
+    QSet<QString> Unplayable; // files that cannot be opened; every other name can
+    QStringList Log;
+};
+
 // All fakes, put in force for the lifetime of the object.
 class TFakePlatform {
 public:
@@ -155,6 +174,7 @@ public:
     TFakeAutoStart AutoStart;
     TFakeTrayHost Tray;
     TFakeThreadStarter Threads;
+    TFakeSoundServer Sound;
 
 private:
     std::unique_ptr<TScopedPlatform> FScope;
