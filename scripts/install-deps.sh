@@ -11,6 +11,8 @@ packages=(
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
   xvfb xauth x11-utils trayer xclip xdotool imagemagick libjpeg-turbo-progs
+  # Wayland clipboard watching, and its tests under a headless compositor
+  libwayland-dev libwayland-bin sway xwayland wl-clipboard grim foot
 )
 
 sudo=""

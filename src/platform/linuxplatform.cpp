@@ -3,6 +3,7 @@
 #include "platform/qtclipboardchain.h"
 #include "platform/qtdesktop.h"
 #include "platform/qtmessageboxes.h"
+#include "platform/sessionclipboard.h"
 #include "platform/unixsingleinstance.h"
 
 TPlatform& LinuxPlatform() {
@@ -10,6 +11,6 @@ TPlatform& LinuxPlatform() {
     static TQtClipboardChain clipboard;
     static TQtDesktop desktop;
     static TUnixSingleInstance instance;
-    static TPlatform services{&boxes, &clipboard, &desktop, &instance};
+    static TPlatform services{&boxes, SessionClipboard(&clipboard), &desktop, &instance};
     return services;
 }
