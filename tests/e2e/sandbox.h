@@ -23,6 +23,10 @@ public:
 
     // The whole environment of every child: nothing of the developer's own leaks in.
     const QProcessEnvironment& Environment() const { return FEnvironment; }
+    // Adds a variable to the environment of the children started from now on.
+    void SetVariable(const QString& name, const QString& value) {
+        FEnvironment.insert(name, value);
+    }
 
     // Keeps the folder after the test (to look at what a failed test left).
     void KeepOnDisk() { FRoot.setAutoRemove(false); }
