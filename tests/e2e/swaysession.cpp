@@ -14,7 +14,7 @@ namespace {
 
 constexpr int StartTimeoutMs = 20000;
 
-// The headless backend without input devices, drawn in software: no GPU, no seat hardware.
+// XWayland runs from the start, as on a desktop where X11 programs may come at any time.
 const char* const Config = "xwayland force\n";
 
 } // namespace
@@ -61,6 +61,7 @@ bool TSwaySession::Start() {
     }
     chmod(QFile::encodeName(runtime).constData(), 0700);
 
+    // The headless backend without input devices, drawn in software: no GPU, no seat hardware.
     QProcessEnvironment environment;
     environment.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
     environment.insert(QStringLiteral("HOME"), runtime);

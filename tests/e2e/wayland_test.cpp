@@ -49,14 +49,9 @@ protected:
 
     // Starts the program saving BMP files and switches capture on; then a terminal, a native
     // Wayland window, takes the focus.
-    ::testing::AssertionResult StartCapturing(QProcess** program = nullptr) {
-        const std::optional<TWindow> window = StartAndWaitForWindow(program);
-        if (!window)
-            return ::testing::AssertionFailure() << "no window";
-        if (auto prepared = PrepareCapture(*window, QStringLiteral("BitmapOut")); !prepared)
-            return prepared;
-        if (auto active = SetActive(*window, true); !active)
-            return active;
+    ::testing::AssertionResult StartCapturingBehindTerminal(QProcess** program = nullptr) {
+        if (auto capturing = StartCapturing(QStringLiteral("BitmapOut"), program); !capturing)
+            return capturing;
         if (FChildren.Start(QStringLiteral("foot"),
                             {QStringLiteral("sleep"), QStringLiteral("600")}, FWayland) == nullptr)
             return ::testing::AssertionFailure() << "foot cannot be started";
@@ -109,13 +104,17 @@ protected:
 std::unique_ptr<TSwaySession> WaylandCaptureTest::FSway;
 
 TEST_F(WaylandCaptureTest, PicturesCopiedInWaylandWindowsAreSavedAndNothingElse) {
-    // On the clipboard before the program starts: not copied for it.
+    // On the clipboard before the program starts, while capture is still off: not saved.
     ASSERT_TRUE(CopyPicture(PatternImage(200, 150, 1)));
     QProcess* program = nullptr;
-    ASSERT_TRUE(StartCapturing(&program));
+    ASSERT_TRUE(StartCapturingBehindTerminal(&program));
 
-    // None of these is a picture that can be saved: no file, no box.
+    // None of these is a picture copied to the clipboard: no file, no box.
     ASSERT_TRUE(WaylandCopy(QStringLiteral("exec wl-copy --foreground 'no picture'")));
+    SleepMs(300);
+    ASSERT_TRUE(WaylandCopy(QStringLiteral("exec wl-copy --foreground --primary --type image/png "
+                                           "< '%1'")
+                                .arg(WriteClip(PatternImage(90, 60, 3)))));
     SleepMs(300);
     ASSERT_TRUE(WaylandCopy(
         QStringLiteral("echo 'not a PNG' | exec wl-copy --foreground --type image/png")));
@@ -139,7 +138,7 @@ TEST_F(WaylandCaptureTest, PicturesCopiedInWaylandWindowsAreSavedAndNothingElse)
 }
 
 TEST_F(WaylandCaptureTest, TenCopiesATenthOfASecondApartGiveTenFiles) {
-    ASSERT_TRUE(StartCapturing());
+    ASSERT_TRUE(StartCapturingBehindTerminal());
     QList<QImage> images;
     for (int i = 0; i < 10; ++i) {
         images.append(PatternImage(60 + i, 40 + i, 20 + i));
@@ -156,7 +155,7 @@ TEST_F(WaylandCaptureTest, TenCopiesATenthOfASecondApartGiveTenFiles) {
 
 TEST_F(WaylandCaptureTest, CompositorGoingAwayEndsCaptureQuietly) {
     QProcess* program = nullptr;
-    ASSERT_TRUE(StartCapturing(&program));
+    ASSERT_TRUE(StartCapturingBehindTerminal(&program));
     FChildren.StopAll();
     FSway->Stop();
     SleepMs(1000);
