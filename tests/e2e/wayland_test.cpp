@@ -153,6 +153,27 @@ TEST_F(WaylandCaptureTest, TenCopiesATenthOfASecondApartGiveTenFiles) {
     EXPECT_EQ(ImageFilesIn(Home()).size(), images.size());
 }
 
+TEST_F(WaylandCaptureTest, SourceThatNeverDeliversHoldsNothingUp) {
+    QProcess* program = nullptr;
+    ASSERT_TRUE(StartCapturingBehindTerminal(&program));
+    ASSERT_NE(FChildren.Start(QStringLiteral(SVX_STALLED_SOURCE), {QStringLiteral("image/png")},
+                              FWayland),
+              nullptr);
+    SleepMs(300);
+    // While the program waits for that picture, its window still answers.
+    const std::optional<TWindow> window = WaitForMainWindow(*program);
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(SetActive(*window, false));
+    EXPECT_TRUE(SetActive(*window, true));
+    // The stalled source keeps its pipe open for good: the next copy is taken only because the
+    // wait for it has an end.
+    const QImage copied = PatternImage(70, 50, 4);
+    ASSERT_TRUE(CopyPicture(copied));
+    EXPECT_TRUE(SamePixels(copied, WaitForImageFile(Home() + QLatin1Char('/') + BmpName(0))));
+    EXPECT_EQ(ImageFilesIn(Home()).size(), 1);
+    EXPECT_TRUE(RunsWithoutBox(*program));
+}
+
 TEST_F(WaylandCaptureTest, CompositorGoingAwayEndsCaptureQuietly) {
     QProcess* program = nullptr;
     ASSERT_TRUE(StartCapturingBehindTerminal(&program));
