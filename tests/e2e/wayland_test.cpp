@@ -135,6 +135,9 @@ TEST_F(WaylandCaptureTest, PicturesCopiedInWaylandWindowsAreSavedAndNothingElse)
     SleepMs(500);
     EXPECT_EQ(ImageFilesIn(Home()), (QStringList{BmpName(0), BmpName(1)}));
     EXPECT_TRUE(RunsWithoutBox(*program));
+    // The watcher's thread ends with the program.
+    EXPECT_EQ(RunTerminate(), 0);
+    EXPECT_EQ(WaitForExit(*program, 20000), 0);
 }
 
 TEST_F(WaylandCaptureTest, TenCopiesATenthOfASecondApartGiveTenFiles) {
@@ -182,4 +185,6 @@ TEST_F(WaylandCaptureTest, CompositorGoingAwayEndsCaptureQuietly) {
     SleepMs(1000);
     EXPECT_TRUE(RunsWithoutBox(*program));
     EXPECT_TRUE(ImageFilesIn(Home()).isEmpty());
+    EXPECT_EQ(RunTerminate(), 0);
+    EXPECT_EQ(WaitForExit(*program, 20000), 0);
 }
