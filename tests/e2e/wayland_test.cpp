@@ -8,9 +8,6 @@
 #include "swaysession.h"
 #include "toolrun.h"
 
-#include <QDir>
-#include <QFile>
-
 namespace {
 
 QString BmpName(int number) {
