@@ -5,12 +5,15 @@
 
 #include <QHash>
 #include <QList>
+#include <QThreadPool>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <poll.h>
 #include <thread>
 #include <unistd.h>
@@ -28,6 +31,9 @@ constexpr std::chrono::milliseconds FetchDeadline{3000};
 constexpr qint64 MaxTargetBytes = 1024 * 4;
 // Properties are read in pieces of this many 32-bit units.
 constexpr uint32_t ReadWords = 1u << 20;
+// Fetched bytes that may wait for decoding; beyond it the next fetch waits, so an owner that
+// changes the clipboard faster than we decode cannot heap up memory.
+constexpr qint64 DecodeBacklogBytes = 256 * 1024 * 1024;
 
 struct TFree {
     void operator()(void* memory) const { std::free(memory); }
@@ -55,8 +61,17 @@ struct TXcbSelectionWatcher::TState {
     std::thread Thread;
     TSelectionChanges Changes;
     QHash<xcb_atom_t, QString> Names;
+    // Decoding runs beside the fetching, one picture after the other, so changes that come
+    // quickly are fetched while the previous one decodes, and arrive in order.
+    QThreadPool Decoder;
+    std::mutex BacklogLock;
+    std::condition_variable BacklogShrank;
+    qint64 Backlog = 0; // bytes handed to the decoder and not yet decoded
 
+    TState() { Decoder.setMaxThreadCount(1); }
     ~TState() {
+        Decoder.clear();
+        Decoder.waitForDone();
         if (Connection != nullptr)
             xcb_disconnect(Connection);
         for (int fd : Wake)
@@ -69,7 +84,10 @@ struct TXcbSelectionWatcher::TState {
     TOwned<xcb_generic_event_t> NextEvent(std::optional<TClock::time_point> deadline);
     bool Notice(const xcb_generic_event_t& event);
     void FetchAndDeliver(const TSelectionOwnership& change);
-    TClipboardOffer Fetch(const TSelectionOwnership& change, TClock::time_point deadline);
+    std::optional<QByteArray> Fetch(const TSelectionOwnership& change, TClock::time_point deadline,
+                                    QString& type);
+    void Decode(std::optional<QByteArray> bytes, const QString& type);
+    void WaitForDecoder();
     std::optional<QByteArray> Convert(xcb_atom_t target, xcb_timestamp_t time,
                                       TClock::time_point deadline, bool data, qint64 cap);
     std::optional<QByteArray> ReadProperty(TClock::time_point deadline, qint64 cap);
@@ -169,41 +187,66 @@ bool TXcbSelectionWatcher::TState::Notice(const xcb_generic_event_t& event) {
 }
 
 void TXcbSelectionWatcher::TState::FetchAndDeliver(const TSelectionOwnership& change) {
+    WaitForDecoder();
     Requestor = xcb_generate_id(Connection);
     const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_create_window(Connection, XCB_COPY_FROM_PARENT, Requestor, Root, 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
                       &events);
-    TClipboardOffer offer = Fetch(change, TClock::now() + FetchDeadline);
+    QString type;
+    std::optional<QByteArray> bytes = Fetch(change, TClock::now() + FetchDeadline, type);
     xcb_destroy_window(Connection, Requestor);
     xcb_flush(Connection);
     // A change replaced before its owner could answer is gone; what came back may belong to
     // the next owner, whose own notice is waiting.
     if (Stopping || Changes.Replaced())
         return;
-    Deliver(std::move(offer));
+    Decode(std::move(bytes), type);
 }
 
-TClipboardOffer TXcbSelectionWatcher::TState::Fetch(const TSelectionOwnership& change,
-                                                    TClock::time_point deadline) {
-    TClipboardOffer offer;
+// The bytes of the preferred picture type, with that type; nothing, and no type, when no type we
+// decode is offered; nothing with the type when the transfer failed.
+std::optional<QByteArray> TXcbSelectionWatcher::TState::Fetch(const TSelectionOwnership& change,
+                                                              TClock::time_point deadline,
+                                                              QString& type) {
     // An owner that cannot list its types offers nothing we could take as a picture.
     const auto list = Convert(Targets, change.Since, deadline, false, MaxTargetBytes);
     if (!list)
-        return offer;
+        return std::nullopt;
     QList<xcb_atom_t> atoms;
     for (qsizetype at = 0; at + 4 <= list->size(); at += 4)
         atoms << *reinterpret_cast<const uint32_t*>(list->constData() + at);
     const QStringList names = AtomNames(atoms);
-    const QString type = PreferredImageType(names);
+    type = PreferredImageType(names);
     if (type.isEmpty())
-        return offer;
-    offer.OffersImage = true;
-    const auto bytes =
-        Convert(atoms[names.indexOf(type)], change.Since, deadline, true, MaxClipboardBytes);
-    if (bytes && !Changes.Replaced())
-        offer.Image = DecodeClipboardImage(*bytes, type);
-    return offer;
+        return std::nullopt;
+    return Convert(atoms[names.indexOf(type)], change.Since, deadline, true, MaxClipboardBytes);
+}
+
+// Failed transfers take the same way as pictures, so that every change arrives in order.
+void TXcbSelectionWatcher::TState::Decode(std::optional<QByteArray> bytes, const QString& type) {
+    const qint64 size = bytes ? bytes->size() : 0;
+    {
+        std::lock_guard lock(BacklogLock);
+        Backlog += size;
+    }
+    Decoder.start([this, bytes = std::move(bytes), type, size] {
+        TClipboardOffer offer{!type.isEmpty(), std::nullopt};
+        if (bytes)
+            offer.Image = DecodeClipboardImage(*bytes, type);
+        {
+            std::lock_guard lock(BacklogLock);
+            Backlog -= size;
+        }
+        BacklogShrank.notify_all();
+        if (!Stopping)
+            Deliver(std::move(offer));
+    });
+}
+
+void TXcbSelectionWatcher::TState::WaitForDecoder() {
+    std::unique_lock lock(BacklogLock);
+    BacklogShrank.wait(lock, [this] { return Stopping || Backlog < DecodeBacklogBytes; });
 }
 
 std::optional<QByteArray> TXcbSelectionWatcher::TState::Convert(xcb_atom_t target,
@@ -216,7 +259,10 @@ std::optional<QByteArray> TXcbSelectionWatcher::TState::Convert(xcb_atom_t targe
         Changes.Requested(request.sequence);
     xcb_flush(Connection);
     while (const auto event = NextEvent(deadline)) {
-        if (Notice(*event) || (event->response_type & 0x7f) != XCB_SELECTION_NOTIFY)
+        const bool notice = Notice(*event);
+        if (Changes.Replaced())
+            return std::nullopt; // what came back would be dropped
+        if (notice || (event->response_type & 0x7f) != XCB_SELECTION_NOTIFY)
             continue;
         const auto& answer = reinterpret_cast<const xcb_selection_notify_event_t&>(*event);
         if (answer.requestor != Requestor || answer.selection != Clipboard)
@@ -273,7 +319,10 @@ TXcbSelectionWatcher::TState::ReadIncrementally(TClock::time_point deadline, qin
     xcb_flush(Connection);
     QByteArray bytes;
     while (const auto event = NextEvent(deadline)) {
-        if (Notice(*event) || (event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+        const bool notice = Notice(*event);
+        if (Changes.Replaced())
+            return std::nullopt; // what came back would be dropped
+        if (notice || (event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
             continue;
         const auto& change = reinterpret_cast<const xcb_property_notify_event_t&>(*event);
         if (change.window != Requestor || change.atom != Property ||
@@ -338,6 +387,8 @@ void TXcbSelectionWatcher::Stop() {
     if (!F->Thread.joinable())
         return;
     F->Stopping = true;
+    { std::lock_guard lock(F->BacklogLock); }
+    F->BacklogShrank.notify_all();
     const char wake = 1;
     [[maybe_unused]] const auto written = write(F->Wake[1], &wake, 1);
     F->Thread.join();
