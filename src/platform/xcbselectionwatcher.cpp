@@ -40,6 +40,9 @@ struct TFree {
 };
 template <typename T> using TOwned = std::unique_ptr<T, TFree>;
 
+// How an owner answered a request for one type.
+enum class TAnswer { None, Refused, Agreed };
+
 xcb_atom_t Intern(xcb_connection_t* connection, const char* name) {
     const auto cookie = xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name);
     TOwned<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookie, nullptr));
@@ -56,6 +59,7 @@ struct TXcbSelectionWatcher::TState {
     xcb_window_t Requestor = 0; // one per fetch, so a late owner cannot write into the next one
     uint8_t XFixesEvent = 0;
     xcb_atom_t Clipboard = 0, Targets = 0, Incr = 0, Property = 0;
+    xcb_atom_t Preferred = 0; // the type we like best
     int Wake[2] = {-1, -1};
     std::atomic<bool> Stopping{false};
     std::thread Thread;
@@ -89,7 +93,8 @@ struct TXcbSelectionWatcher::TState {
     void Decode(std::optional<QByteArray> bytes, const QString& type);
     void WaitForDecoder();
     std::optional<QByteArray> Convert(xcb_atom_t target, xcb_timestamp_t time,
-                                      TClock::time_point deadline, bool data, qint64 cap);
+                                      TClock::time_point deadline, bool data, qint64 cap,
+                                      TAnswer* answer = nullptr);
     std::optional<QByteArray> ReadProperty(TClock::time_point deadline, qint64 cap);
     std::optional<QByteArray> ReadIncrementally(TClock::time_point deadline, qint64 cap);
     TOwned<xcb_get_property_reply_t> GetProperty(bool remove, uint32_t offset, uint32_t words);
@@ -120,6 +125,7 @@ bool TXcbSelectionWatcher::TState::Connect() {
     Targets = Intern(Connection, "TARGETS");
     Incr = Intern(Connection, "INCR");
     Property = Intern(Connection, "SNAPVAULT_CLIPBOARD");
+    Preferred = Intern(Connection, DecodableImageTypes().first().toLatin1().constData());
     Listener = xcb_generate_id(Connection);
     xcb_create_window(Connection, XCB_COPY_FROM_PARENT, Listener, Root, 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
@@ -209,6 +215,18 @@ void TXcbSelectionWatcher::TState::FetchAndDeliver(const TSelectionOwnership& ch
 std::optional<QByteArray> TXcbSelectionWatcher::TState::Fetch(const TSelectionOwnership& change,
                                                               TClock::time_point deadline,
                                                               QString& type) {
+    // The type we like best is asked for straight away: the owner answers once instead of
+    // twice, and copies that come quickly are read before the next one replaces them.
+    TAnswer answer = TAnswer::None;
+    auto bytes = Convert(Preferred, change.Since, deadline, true, MaxClipboardBytes, &answer);
+    if (answer == TAnswer::Agreed) {
+        // Taken, or a transfer that failed on the way.
+        type = DecodableImageTypes().first();
+        return bytes;
+    }
+    // An owner that does not answer at all may not have offered a picture.
+    if (answer == TAnswer::None)
+        return std::nullopt;
     // An owner that cannot list its types offers nothing we could take as a picture.
     const auto list = Convert(Targets, change.Since, deadline, false, MaxTargetBytes);
     if (!list)
@@ -249,10 +267,13 @@ void TXcbSelectionWatcher::TState::WaitForDecoder() {
     BacklogShrank.wait(lock, [this] { return Stopping || Backlog < DecodeBacklogBytes; });
 }
 
+// The owner's data for `target`; nothing when it refused, did not answer in time, or sent more
+// than `cap` bytes. `answer` tells whether it agreed to send.
 std::optional<QByteArray> TXcbSelectionWatcher::TState::Convert(xcb_atom_t target,
                                                                 xcb_timestamp_t time,
                                                                 TClock::time_point deadline,
-                                                                bool data, qint64 cap) {
+                                                                bool data, qint64 cap,
+                                                                TAnswer* answer) {
     const auto request =
         xcb_convert_selection(Connection, Requestor, Clipboard, target, Property, time);
     if (data)
@@ -264,10 +285,13 @@ std::optional<QByteArray> TXcbSelectionWatcher::TState::Convert(xcb_atom_t targe
             return std::nullopt; // what came back would be dropped
         if (notice || (event->response_type & 0x7f) != XCB_SELECTION_NOTIFY)
             continue;
-        const auto& answer = reinterpret_cast<const xcb_selection_notify_event_t&>(*event);
-        if (answer.requestor != Requestor || answer.selection != Clipboard)
+        const auto& notify = reinterpret_cast<const xcb_selection_notify_event_t&>(*event);
+        if (notify.requestor != Requestor || notify.selection != Clipboard)
             continue;
-        if (answer.property == XCB_ATOM_NONE) // refused
+        const bool agreed = notify.property != XCB_ATOM_NONE;
+        if (answer != nullptr)
+            *answer = agreed ? TAnswer::Agreed : TAnswer::Refused;
+        if (!agreed)
             return std::nullopt;
         return ReadProperty(deadline, cap);
     }
