@@ -12,6 +12,7 @@ packages=(
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
   xvfb xauth x11-utils trayer xclip xdotool imagemagick libjpeg-turbo-progs
+  clang libclang-rt-14-dev
 )
 
 sudo=""
