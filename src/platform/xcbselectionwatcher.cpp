@@ -368,6 +368,9 @@ TXcbSelectionWatcher::TState::ReadIncrementally(TClock::time_point deadline, qin
 }
 
 QStringList TXcbSelectionWatcher::TState::AtomNames(const QList<xcb_atom_t>& atoms) {
+    // Owners may list names made up for the purpose; the memory of them stays small.
+    if (Names.size() > 4096)
+        Names.clear();
     QList<std::pair<xcb_atom_t, xcb_get_atom_name_cookie_t>> asked;
     for (xcb_atom_t atom : atoms)
         if (!Names.contains(atom))
