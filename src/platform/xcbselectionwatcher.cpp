@@ -87,6 +87,7 @@ struct TXcbSelectionWatcher::TState {
     void Run();
     TOwned<xcb_generic_event_t> NextEvent(std::optional<TClock::time_point> deadline);
     bool Notice(const xcb_generic_event_t& event);
+    TOwned<xcb_generic_event_t> NextOfFetch(TClock::time_point deadline, uint8_t type);
     void FetchAndDeliver(const TSelectionOwnership& change);
     std::optional<QByteArray> Fetch(const TSelectionOwnership& change, TClock::time_point deadline,
                                     QString& type);
@@ -192,6 +193,20 @@ bool TXcbSelectionWatcher::TState::Notice(const xcb_generic_event_t& event) {
     return true;
 }
 
+// The next event of `type` for a fetch, noting change notices on the way; none at the deadline,
+// when stopping, or once the change being fetched was replaced (what came back would be dropped).
+TOwned<xcb_generic_event_t> TXcbSelectionWatcher::TState::NextOfFetch(TClock::time_point deadline,
+                                                                      uint8_t type) {
+    while (auto event = NextEvent(deadline)) {
+        const bool notice = Notice(*event);
+        if (Changes.Replaced())
+            return nullptr;
+        if (!notice && (event->response_type & 0x7f) == type)
+            return event;
+    }
+    return nullptr;
+}
+
 void TXcbSelectionWatcher::TState::FetchAndDeliver(const TSelectionOwnership& change) {
     WaitForDecoder();
     Requestor = xcb_generate_id(Connection);
@@ -279,12 +294,7 @@ std::optional<QByteArray> TXcbSelectionWatcher::TState::Convert(xcb_atom_t targe
     if (data)
         Changes.Requested(request.sequence);
     xcb_flush(Connection);
-    while (const auto event = NextEvent(deadline)) {
-        const bool notice = Notice(*event);
-        if (Changes.Replaced())
-            return std::nullopt; // what came back would be dropped
-        if (notice || (event->response_type & 0x7f) != XCB_SELECTION_NOTIFY)
-            continue;
+    while (const auto event = NextOfFetch(deadline, XCB_SELECTION_NOTIFY)) {
         const auto& notify = reinterpret_cast<const xcb_selection_notify_event_t&>(*event);
         if (notify.requestor != Requestor || notify.selection != Clipboard)
             continue;
@@ -342,12 +352,7 @@ TXcbSelectionWatcher::TState::ReadIncrementally(TClock::time_point deadline, qin
     xcb_delete_property(Connection, Requestor, Property);
     xcb_flush(Connection);
     QByteArray bytes;
-    while (const auto event = NextEvent(deadline)) {
-        const bool notice = Notice(*event);
-        if (Changes.Replaced())
-            return std::nullopt; // what came back would be dropped
-        if (notice || (event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
-            continue;
+    while (const auto event = NextOfFetch(deadline, XCB_PROPERTY_NOTIFY)) {
         const auto& change = reinterpret_cast<const xcb_property_notify_event_t&>(*event);
         if (change.window != Requestor || change.atom != Property ||
             change.state != XCB_PROPERTY_NEW_VALUE)
