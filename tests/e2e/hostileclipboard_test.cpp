@@ -29,16 +29,6 @@ qint64 PeakMemoryMiB(qint64 pid) {
 
 class HostileClipboardTest : public TE2ETest {
 protected:
-    // Starts the program saving `format` with capture on; its process in `program`.
-    ::testing::AssertionResult StartCapturing(const QString& format, QProcess*& program) {
-        const std::optional<TWindow> window = StartAndWaitForWindow(&program);
-        if (!window)
-            return ::testing::AssertionFailure() << "no window";
-        if (auto prepared = PrepareCapture(*window, format); !prepared)
-            return prepared;
-        return SetActive(*window, true);
-    }
-
     // Runs the project's clipboard owner until it holds the last of `contents`.
     QProcess* Own(const QStringList& arguments, int contents = 1) {
         return Clipboard().RunOwner(
@@ -59,7 +49,7 @@ protected:
     // number of files saved.
     int CopyBurst(int intervalMs, const QString& format) {
         QProcess* program = nullptr;
-        EXPECT_TRUE(StartCapturing(format, program));
+        EXPECT_TRUE(StartCapturing(format, &program));
         QList<QImage> images;
         QStringList arguments{QStringLiteral("--interval"), QString::number(intervalMs)};
         for (int i = 0; i < 40; ++i) {
@@ -119,7 +109,7 @@ TEST_F(HostileClipboardTest, CopiesFiftyMillisecondsApartAllArrive) {
 
 TEST_F(HostileClipboardTest, OddOffersAreRefusedWithoutHarm) {
     QProcess* program = nullptr;
-    ASSERT_TRUE(StartCapturing(QStringLiteral("BitmapOut"), program));
+    ASSERT_TRUE(StartCapturing(QStringLiteral("BitmapOut"), &program));
     const qint64 pid = program->processId();
     const QString goodPng = WriteClip(PatternImage(64, 48, 1));
     // Wider than any screen, yet within the toolkit's own allocation limit.
