@@ -8,11 +8,15 @@ packages=(
   qt6-base-dev libjpeg62-turbo-dev libmng-dev zlib1g-dev
   libsndfile1-dev libpulse-dev libcanberra-dev sound-theme-freedesktop libx11-dev
   fonts-dejavu-core
+  libxcb1-dev libxcb-xfixes0-dev
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
   xvfb xauth x11-utils trayer xclip xdotool imagemagick libjpeg-turbo-progs
   # a private sound server with a null sink for the sound tests
   pulseaudio pulseaudio-utils
+  clang libclang-rt-14-dev
+  # Wayland clipboard watching, and its tests under a headless compositor
+  libwayland-dev libwayland-bin sway xwayland wl-clipboard grim foot
 )
 
 sudo=""

@@ -27,3 +27,6 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSVX_TSAN=ON \
 cmake --build build-tsan -j "$jobs" --target codec_tests unit_tests
 export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:die_after_fork=0:halt_on_error=1"
 (cd build-tsan && ctest --output-on-failure --timeout 600 -L unit)
+
+# The clipboard decoding fed with arbitrary bytes under AddressSanitizer, for one minute.
+scripts/fuzz-clipboard.sh 60

@@ -2,6 +2,7 @@
 #include "platform/messagebox.h"
 #include "platform/platform.h"
 #include "platform/programinfo.h"
+#include "platform/sessionclipboard.h"
 #include "tray/trayicon.h"
 #include "ui/svxform.h"
 
@@ -25,6 +26,12 @@ int main(int argc, char* argv[]) {
     QString why;
     if (!DisplayConfigured(why)) {
         std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
+        return 1;
+    }
+    // Where no route sees copies made in other windows, the program would sit there
+    // capturing nothing: better to say so and end.
+    if (PrepareClipboardRoute() == TClipboardRoute::None) {
+        std::fprintf(stderr, "%s\n", NoClipboardRouteMessage().toLocal8Bit().constData());
         return 1;
     }
     QApplication application(argc, argv);

@@ -1,16 +1,12 @@
 #pragma once
 
-#include <QImage>
-#include <optional>
+#include "platform/clipboarddecode.h"
 
 class QMimeData;
 
 // The image that offered clipboard data decodes to, or nothing when it does not decode (garbage
-// bytes, an unsupported type, a picture too large to allocate).
+// bytes, a type we do not decode, a picture over the bounds).
 std::optional<QImage> ImageFromMimeData(const QMimeData& data);
 
-// Whether the offered data claims to be an image.
+// Whether the offered data holds a type we decode as a bitmap.
 bool MimeDataOffersImage(const QMimeData& data);
-
-// Largest picture the program takes from the clipboard, in bytes of decoded pixels.
-constexpr int MaxClipboardImageMegabytes = 1024;

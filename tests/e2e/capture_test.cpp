@@ -67,13 +67,8 @@ protected:
     // Starts the program saving BMP files and copies the burst of images as fast as xclip can.
     ::testing::AssertionResult CopyBurstIntoBmpCapture(QList<QImage>& images,
                                                        QProcess** program = nullptr) {
-        const std::optional<TWindow> window = StartAndWaitForWindow(program);
-        if (!window)
-            return ::testing::AssertionFailure() << "no window";
-        if (auto prepared = PrepareCapture(*window, QStringLiteral("BitmapOut")); !prepared)
-            return prepared;
-        if (auto active = SetActive(*window, true); !active)
-            return active;
+        if (auto capturing = StartCapturing(QStringLiteral("BitmapOut"), program); !capturing)
+            return capturing;
         images = BurstImages();
         for (const QImage& image : images)
             if (auto copied = CopyImage(image); !copied)

@@ -2,6 +2,7 @@
 
 #include "toolrun.h"
 
+#include <QFile>
 #include <QProcess>
 
 namespace {
@@ -44,6 +45,19 @@ bool TClipboardFeeder::OfferText(const QString& textFile) {
     return FChildren.Start(XclipProgram, XclipArguments(textFile, QString()), FEnvironment) !=
                nullptr &&
            WaitForOffer(QStringLiteral("UTF8_STRING"));
+}
+
+QProcess* TClipboardFeeder::RunOwner(const QStringList& arguments, int contents, const QString& log,
+                                     int timeoutMs) {
+    QProcess* owner =
+        FChildren.Start(QStringLiteral(SVX_CLIPBOARD_OWNER), arguments, FEnvironment, log);
+    const QByteArray held = QStringLiteral("owned %1\n").arg(contents).toLatin1();
+    auto holdsLast = [&] {
+        QFile printed(log);
+        return printed.open(QIODevice::ReadOnly) && printed.readAll().contains(held);
+    };
+    const bool holds = owner != nullptr && WaitUntil(holdsLast, timeoutMs);
+    return holds ? owner : nullptr;
 }
 
 bool TClipboardFeeder::WaitForOffer(const QString& type) const {

@@ -19,6 +19,10 @@ public:
     bool OfferImage(const QString& pngFile);
     // Offers a text file as plain text; returns once the offer stands.
     bool OfferText(const QString& textFile);
+    // Starts the project's own clipboard owner (owner/clipboardowner.cpp) with `arguments` and
+    // waits until it holds the last of its `contents`; what it prints goes to `log`.
+    QProcess* RunOwner(const QStringList& arguments, int contents, const QString& log,
+                       int timeoutMs = 20000);
 
 private:
     // Waits until the clipboard offers `type`: the new owner has taken over.

@@ -152,3 +152,13 @@ std::optional<int> TE2ETest::ReadControlState(const TWindow& window, const QStri
         return done;
     return ChooseItem(window, QStringLiteral("OptMinImageSize"), QStringLiteral("any size"));
 }
+
+::testing::AssertionResult TE2ETest::StartCapturing(const QString& formatButton,
+                                                    QProcess** program) {
+    const std::optional<TWindow> window = StartAndWaitForWindow(program);
+    if (!window)
+        return ::testing::AssertionFailure() << "no window";
+    if (auto prepared = PrepareCapture(*window, formatButton); !prepared)
+        return prepared;
+    return SetActive(*window, true);
+}

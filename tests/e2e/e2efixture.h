@@ -81,6 +81,9 @@ protected:
     // "SV", numbering "starting from" the blank or zero field, any image size, the output format
     // of `formatButton` (BitmapOut, JpgOut, PngOut).
     ::testing::AssertionResult PrepareCapture(const TWindow& window, const QString& formatButton);
+    // Starts the program, prepares it with PrepareCapture and switches capture on.
+    ::testing::AssertionResult StartCapturing(const QString& formatButton,
+                                              QProcess** program = nullptr);
 
     // ---- the clipboard ----
     // Saves `image` as a PNG in the sandbox, copies it with xclip and waits until it has been

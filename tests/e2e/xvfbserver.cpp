@@ -1,5 +1,6 @@
 #include "xvfbserver.h"
 
+#include "childprocesses.h"
 #include "toolrun.h"
 
 #include <QFile>
@@ -15,17 +16,6 @@ QProcessEnvironment ServerEnvironment() {
     QProcessEnvironment environment;
     environment.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
     return environment;
-}
-
-// Politely first: a server that is killed outright leaves its socket behind.
-void StopProcess(QProcess& process) {
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(3000)) {
-        process.kill();
-        process.waitForFinished(2000);
-    }
 }
 
 bool DisplayTaken(int number) {

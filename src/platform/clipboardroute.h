@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+// How the program learns of clipboard changes.
+enum class TClipboardRoute {
+    DataControl,  // the Wayland compositor's data-control protocol: every copy, whatever is focused
+    X11Selection, // the X11 CLIPBOARD selection (X11 desktops, and Wayland ones that mirror to it)
+    None          // nothing that sees copies made while another window has the focus
+};
+
+// What the session offers, as found at start-up.
+struct TSessionFacts {
+    bool WaylandSession = false; // a Wayland compositor runs the session
+    bool DataControl = false;    // ... and offers one of the data-control protocols
+    bool X11Display = false;     // an X display (a plain X11 one, or the compositor's XWayland)
+};
+
+struct TClipboardRouteChoice {
+    TClipboardRoute Route = TClipboardRoute::X11Selection;
+    // The toolkit must run on X11 for its clipboard to be the X11 one: a Wayland session where
+    // the X11 selection is watched.
+    bool ToolkitOnX11 = false;
+};
+
+TClipboardRouteChoice ChooseClipboardRoute(const TSessionFacts& facts);
+
+// Why the program cannot work with TClipboardRoute::None.
+QString NoClipboardRouteMessage();

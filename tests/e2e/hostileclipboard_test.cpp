@@ -1,0 +1,168 @@
+// What other programs put on the clipboard, fast, slowly or falsely, through the real X11
+// transfer: each change saved at most once and whole, nothing that stalls the window or takes
+// memory for a picture it does not hold.
+#include "e2efixture.h"
+#include "imagechecks.h"
+#include "toolrun.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QRegularExpression>
+
+namespace {
+
+const QString FailedTransferText = QStringLiteral("Error transferring data from clipboard");
+const QString ErrorBoxCaption = QStringLiteral("An error has occurred");
+
+// Peak resident memory of a process, in MiB (VmHWM); -1 when unknown.
+qint64 PeakMemoryMiB(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const auto match = QRegularExpression(QStringLiteral("VmHWM:\\s*(\\d+) kB"))
+                           .match(QString::fromLatin1(status.readAll()));
+    return match.hasMatch() ? match.captured(1).toLongLong() / 1024 : -1;
+}
+
+} // namespace
+
+class HostileClipboardTest : public TE2ETest {
+protected:
+    // Runs the project's clipboard owner until it holds the last of `contents`.
+    QProcess* Own(const QStringList& arguments, int contents = 1) {
+        return Clipboard().RunOwner(
+            arguments, contents, Sandbox().PathOf(QStringLiteral("owner-%1.log").arg(++FOwners)));
+    }
+
+    QString WriteFile(const QString& name, const QByteArray& bytes) {
+        const QString path = Sandbox().PathOf(name);
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return path;
+    }
+
+    // Copies 40 full-HD pictures, `intervalMs` apart, saved as `format`, and waits until the
+    // saves are over. Each
+    // saved file must be whole and one of the pictures, none twice, in the order copied; the
+    // number of files saved.
+    int CopyBurst(int intervalMs, const QString& format) {
+        QProcess* program = nullptr;
+        EXPECT_TRUE(StartCapturing(format, &program));
+        QList<QImage> images;
+        QStringList arguments{QStringLiteral("--interval"), QString::number(intervalMs)};
+        for (int i = 0; i < 40; ++i) {
+            images.append(PatternImage(1920, 1080, i));
+            arguments << QStringLiteral("image/png=") + WriteClip(images.last());
+        }
+        EXPECT_NE(Own(arguments, int(images.size())), nullptr);
+        // Done when the files stay as they are for a while and are all whole.
+        QStringList names;
+        int quiet = 0;
+        WaitUntil(
+            [&] {
+                const QStringList now = ImageFilesIn(Home());
+                const bool whole = std::all_of(now.begin(), now.end(), [&](const QString& name) {
+                    QFile file(Home() + QLatin1Char('/') + name);
+                    return file.open(QIODevice::ReadOnly) && LooksComplete(file.readAll());
+                });
+                quiet = (now == names && whole && !now.isEmpty()) ? quiet + 1 : 0;
+                names = now;
+                return quiet >= 6;
+            },
+            180000, 500);
+        QHash<QRgb, int> bySeed;
+        for (int i = 0; i < images.size(); ++i)
+            bySeed.insert(images[i].pixel(0, 0), i);
+        int previous = -1;
+        for (const QString& name : names) {
+            const QImage saved(Home() + QLatin1Char('/') + name);
+            const int index = saved.isNull() ? -1 : bySeed.value(saved.pixel(0, 0), -1);
+            const auto same =
+                index < 0 ? ::testing::AssertionFailure() : SamePixels(images[index], saved);
+            if (!same || index <= previous) {
+                ADD_FAILURE() << name.toStdString() << " is picture " << index << " after "
+                              << previous << ": not one of the copied pictures, saved twice, "
+                              << "out of order or not whole. " << same.message();
+                break;
+            }
+            previous = index;
+        }
+        return int(names.size());
+    }
+
+    int FOwners = 0;
+};
+
+TEST_F(HostileClipboardTest, CopiesBackToBackAreNeverSavedTwice) {
+    // Copies replaced before we could read them are gone; none may be saved twice.
+    const int saved = CopyBurst(20, QStringLiteral("PngOut"));
+    EXPECT_GE(saved, 1);
+    RecordProperty("saved", saved);
+}
+
+TEST_F(HostileClipboardTest, CopiesFiftyMillisecondsApartAllArrive) {
+    // Bitmaps cost little to save, so the program's own saves do not slow its reading.
+    EXPECT_EQ(CopyBurst(50, QStringLiteral("BitmapOut")), 40);
+}
+
+TEST_F(HostileClipboardTest, OddOffersAreRefusedWithoutHarm) {
+    QProcess* program = nullptr;
+    ASSERT_TRUE(StartCapturing(QStringLiteral("BitmapOut"), &program));
+    const qint64 pid = program->processId();
+    const QString goodPng = WriteClip(PatternImage(64, 48, 1));
+    // Wider than any screen, yet within the toolkit's own allocation limit.
+    QImage bomb(30000, 8000, QImage::Format_Mono);
+    bomb.fill(0);
+    const QString bombPng = WriteClip(bomb);
+    const QString svg = WriteFile(QStringLiteral("picture.svg"),
+                                  "<svg xmlns='http://www.w3.org/2000/svg' width='64' "
+                                  "height='48'><rect width='64' height='48'/></svg>");
+    const QString garbage = WriteFile(QStringLiteral("garbage.png"), "no picture at all");
+    QImage goodBmp = PatternImage(64, 48, 2);
+    goodBmp.save(Sandbox().PathOf(QStringLiteral("good.bmp")), "BMP");
+
+    const struct {
+        const char* Name;
+        QStringList Owner;
+        bool FailedTransfer;
+    } cases[] = {
+        {"only a type that is no bitmap", {"image/svg+xml=" + svg}, false},
+        {"a preferred type that does not decode beside a good one",
+         {"image/png=" + garbage + ",image/bmp=" + Sandbox().PathOf("good.bmp")},
+         true},
+        {"a small file of 30000 x 8000 pixels", {"image/png=" + bombPng}, true},
+        {"an owner that sends a byte every two seconds",
+         {"--stall", "2000", "image/png=" + goodPng},
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const qint64 peakBefore = PeakMemoryMiB(pid);
+        ASSERT_NE(Own(c.Owner), nullptr);
+        if (c.FailedTransfer) {
+            // The box also shows that the window still answers.
+            const std::optional<TWindow> box = WaitForBox(pid, ErrorBoxCaption);
+            ASSERT_TRUE(box);
+            EXPECT_TRUE(BoxFitsText(*box, FailedTransferText, QMessageBox::Information));
+            EXPECT_TRUE(AnswerBox(*box));
+        } else {
+            SleepMs(1500);
+            EXPECT_FALSE(WaitForBox(pid, ErrorBoxCaption, 0));
+        }
+        // A refused picture takes no memory for its pixels.
+        EXPECT_LT(PeakMemoryMiB(pid) - peakBefore, 100);
+    }
+    EXPECT_TRUE(ImageFilesIn(Home()).isEmpty());
+    ASSERT_TRUE(CopyImage(PatternImage(64, 48, 3)));
+    EXPECT_FALSE(WaitForImageFile(Home() + QStringLiteral("/SV0000.bmp")).isNull());
+
+    // An owner stalling mid-transfer holds up neither the window nor the end of the program.
+    ASSERT_NE(Own({"--stall", "2000", "image/png=" + goodPng}), nullptr);
+    QElapsedTimer ending;
+    ending.start();
+    EXPECT_EQ(RunTerminate(), 0);
+    EXPECT_EQ(WaitForExit(*program, 10000), 0);
+    EXPECT_LT(ending.elapsed(), 5000);
+}

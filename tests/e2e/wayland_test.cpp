@@ -1,0 +1,187 @@
+// Capture on a Wayland desktop: copies made while a native Wayland window has the focus reach
+// the program through the compositor's data-control protocol. The program's window lives on the
+// suite's X server, where the fixture's hands work; its clipboard there stays untouched, so
+// whatever is saved came through the compositor.
+#include "e2efixture.h"
+#include "formlayout.h"
+#include "imagechecks.h"
+#include "swaysession.h"
+#include "toolrun.h"
+
+namespace {
+
+QString BmpName(int number) {
+    return QStringLiteral("SV%1.bmp").arg(number, 4, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+class WaylandCaptureTest : public TE2ETest {
+protected:
+    static void SetUpTestSuite() {
+        TE2ETest::SetUpTestSuite();
+        FSway = std::make_unique<TSwaySession>();
+    }
+    static void TearDownTestSuite() {
+        FSway.reset();
+        TE2ETest::TearDownTestSuite();
+    }
+
+    void SetUp() override {
+        TE2ETest::SetUp();
+        if (HasFatalFailure())
+            return;
+        // A test may have taken the compositor away.
+        if (!FSway->Running() && !FSway->Start())
+            GTEST_SKIP() << "the Wayland compositor cannot start here: "
+                         << FSway->Problem().toStdString();
+        Sandbox().SetVariable(QStringLiteral("WAYLAND_DISPLAY"), FSway->Socket());
+        FWayland = FSway->ClientEnvironment(Sandbox().Environment());
+    }
+
+    void TearDown() override {
+        FChildren.StopAll();
+        TE2ETest::TearDown();
+    }
+
+    // Starts the program saving BMP files and switches capture on; then a terminal, a native
+    // Wayland window, takes the focus.
+    ::testing::AssertionResult StartCapturingBehindTerminal(QProcess** program = nullptr) {
+        if (auto capturing = StartCapturing(QStringLiteral("BitmapOut"), program); !capturing)
+            return capturing;
+        if (FChildren.Start(QStringLiteral("foot"),
+                            {QStringLiteral("sleep"), QStringLiteral("600")}, FWayland) == nullptr)
+            return ::testing::AssertionFailure() << "foot cannot be started";
+        const bool focused = WaitUntil(
+            [&] {
+                const TToolResult tree =
+                    RunTool(QStringLiteral("swaymsg"),
+                            {QStringLiteral("-t"), QStringLiteral("get_tree")}, FWayland);
+                return tree.Ok() && tree.Output.contains("\"app_id\": \"foot\"") &&
+                       RunTool(QStringLiteral("swaymsg"), {QStringLiteral("[app_id=foot] focus")},
+                               FWayland)
+                           .Ok();
+            },
+            10000, 100);
+        if (!focused)
+            return ::testing::AssertionFailure() << "the terminal does not take the focus";
+        return ::testing::AssertionSuccess();
+    }
+
+    // Runs a shell command line that copies something with wl-copy, which goes on serving the
+    // copy until another one replaces it.
+    ::testing::AssertionResult WaylandCopy(const QString& commandLine) {
+        if (FChildren.Start(QStringLiteral("sh"), {QStringLiteral("-c"), commandLine}, FWayland) ==
+            nullptr)
+            return ::testing::AssertionFailure() << "cannot run " << commandLine.toStdString();
+        return ::testing::AssertionSuccess();
+    }
+    ::testing::AssertionResult CopyPicture(const QImage& image) {
+        return WaylandCopy(QStringLiteral("exec wl-copy --foreground --type image/png < '%1'")
+                               .arg(WriteClip(image)));
+    }
+
+    // Whether the program still runs with no window but its main window (no error box).
+    ::testing::AssertionResult RunsWithoutBox(QProcess& program) {
+        if (!IsRunning(program))
+            return ::testing::AssertionFailure() << "the program has ended";
+        const QList<TWindow> windows = Desktop().WindowsOf(program.processId());
+        for (const TWindow& window : windows)
+            if (window.Geometry.size() != TFormLayout::Get().FormSize())
+                return ::testing::AssertionFailure()
+                       << "it shows " << window.Describe().toStdString();
+        return ::testing::AssertionSuccess();
+    }
+
+    static std::unique_ptr<TSwaySession> FSway;
+    QProcessEnvironment FWayland;
+    TChildProcesses FChildren;
+};
+
+std::unique_ptr<TSwaySession> WaylandCaptureTest::FSway;
+
+TEST_F(WaylandCaptureTest, PicturesCopiedInWaylandWindowsAreSavedAndNothingElse) {
+    // On the clipboard before the program starts, while capture is still off: not saved.
+    ASSERT_TRUE(CopyPicture(PatternImage(200, 150, 1)));
+    QProcess* program = nullptr;
+    ASSERT_TRUE(StartCapturingBehindTerminal(&program));
+
+    // None of these is a picture copied to the clipboard: no file, no box.
+    ASSERT_TRUE(WaylandCopy(QStringLiteral("exec wl-copy --foreground 'no picture'")));
+    SleepMs(300);
+    ASSERT_TRUE(WaylandCopy(QStringLiteral("exec wl-copy --foreground --primary --type image/png "
+                                           "< '%1'")
+                                .arg(WriteClip(PatternImage(90, 60, 3)))));
+    SleepMs(300);
+    ASSERT_TRUE(WaylandCopy(
+        QStringLiteral("echo 'not a PNG' | exec wl-copy --foreground --type image/png")));
+    SleepMs(300);
+    const QImage copied = PatternImage(131, 77, 2);
+    ASSERT_TRUE(CopyPicture(copied));
+    // Taken in order: had anything before been saved, this would not hold the first number.
+    EXPECT_TRUE(SamePixels(copied, WaitForImageFile(Home() + QLatin1Char('/') + BmpName(0))));
+
+    const QString shot = Sandbox().PathOf(QStringLiteral("shot.png"));
+    ASSERT_TRUE(
+        WaylandCopy(QStringLiteral("grim - | tee '%1' | exec wl-copy --foreground --type image/png")
+                        .arg(shot)));
+    const QImage saved = WaitForImageFile(Home() + QLatin1Char('/') + BmpName(1));
+    EXPECT_TRUE(SamePixels(QImage(shot), saved));
+
+    ASSERT_TRUE(WaylandCopy(QStringLiteral("exec wl-copy --foreground 'more text'")));
+    SleepMs(500);
+    EXPECT_EQ(ImageFilesIn(Home()), (QStringList{BmpName(0), BmpName(1)}));
+    EXPECT_TRUE(RunsWithoutBox(*program));
+    // The watcher's thread ends with the program.
+    EXPECT_EQ(RunTerminate(), 0);
+    EXPECT_EQ(WaitForExit(*program, 20000), 0);
+}
+
+TEST_F(WaylandCaptureTest, TenCopiesATenthOfASecondApartGiveTenFiles) {
+    ASSERT_TRUE(StartCapturingBehindTerminal());
+    QList<QImage> images;
+    for (int i = 0; i < 10; ++i) {
+        images.append(PatternImage(60 + i, 40 + i, 20 + i));
+        ASSERT_TRUE(CopyPicture(images.last()));
+        SleepMs(100);
+    }
+    for (int i = 0; i < images.size(); ++i) {
+        SCOPED_TRACE(BmpName(i).toStdString());
+        EXPECT_TRUE(
+            SamePixels(images[i], WaitForImageFile(Home() + QLatin1Char('/') + BmpName(i))));
+    }
+    EXPECT_EQ(ImageFilesIn(Home()).size(), images.size());
+}
+
+TEST_F(WaylandCaptureTest, SourceThatNeverDeliversHoldsNothingUp) {
+    QProcess* program = nullptr;
+    ASSERT_TRUE(StartCapturingBehindTerminal(&program));
+    ASSERT_NE(FChildren.Start(QStringLiteral(SVX_STALLED_SOURCE), {QStringLiteral("image/png")},
+                              FWayland),
+              nullptr);
+    SleepMs(300);
+    // While the program waits for that picture, its window still answers.
+    const std::optional<TWindow> window = WaitForMainWindow(*program);
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(SetActive(*window, false));
+    EXPECT_TRUE(SetActive(*window, true));
+    // The stalled source keeps its pipe open for good: the next copy is taken only because the
+    // wait for it has an end.
+    const QImage copied = PatternImage(70, 50, 4);
+    ASSERT_TRUE(CopyPicture(copied));
+    EXPECT_TRUE(SamePixels(copied, WaitForImageFile(Home() + QLatin1Char('/') + BmpName(0))));
+    EXPECT_EQ(ImageFilesIn(Home()).size(), 1);
+    EXPECT_TRUE(RunsWithoutBox(*program));
+}
+
+TEST_F(WaylandCaptureTest, CompositorGoingAwayEndsCaptureQuietly) {
+    QProcess* program = nullptr;
+    ASSERT_TRUE(StartCapturingBehindTerminal(&program));
+    FChildren.StopAll();
+    FSway->Stop();
+    SleepMs(1000);
+    EXPECT_TRUE(RunsWithoutBox(*program));
+    EXPECT_TRUE(ImageFilesIn(Home()).isEmpty());
+    EXPECT_EQ(RunTerminate(), 0);
+    EXPECT_EQ(WaitForExit(*program, 20000), 0);
+}
