@@ -188,7 +188,6 @@ bool TXcbSelectionWatcher::TState::Notice(const xcb_generic_event_t& event) {
     if (notice.subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER)
         ownership.Owner = notice.owner;
     ownership.Since = notice.selection_timestamp;
-    ownership.Sequence = event.full_sequence;
     Changes.Noticed(ownership);
     return true;
 }
@@ -289,15 +288,14 @@ std::optional<QByteArray> TXcbSelectionWatcher::TState::Convert(xcb_atom_t targe
                                                                 TClock::time_point deadline,
                                                                 bool data, qint64 cap,
                                                                 TAnswer* answer) {
-    const auto request =
-        xcb_convert_selection(Connection, Requestor, Clipboard, target, Property, time);
-    if (data)
-        Changes.Requested(request.sequence);
+    xcb_convert_selection(Connection, Requestor, Clipboard, target, Property, time);
     xcb_flush(Connection);
     while (const auto event = NextOfFetch(deadline, XCB_SELECTION_NOTIFY)) {
         const auto& notify = reinterpret_cast<const xcb_selection_notify_event_t&>(*event);
         if (notify.requestor != Requestor || notify.selection != Clipboard)
             continue;
+        if (data)
+            Changes.Answered();
         const bool agreed = notify.property != XCB_ATOM_NONE;
         if (answer != nullptr)
             *answer = agreed ? TAnswer::Agreed : TAnswer::Refused;
