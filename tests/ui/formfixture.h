@@ -12,10 +12,9 @@
 #include <memory>
 
 // The help file as shipped with the program.
+// (Not found from __FILE__: the compiler cache may make that relative to some build folder.)
 inline QString ShippedHelpFile() {
-    return QFileInfo(QStringLiteral(__FILE__))
-        .absoluteDir()
-        .filePath(QStringLiteral("../../resources/Svx.hlp"));
+    return QStringLiteral(SVX_RESOURCE_DIR "/Svx.hlp");
 }
 
 // A main window built against the fake platform services, working in a folder of its own that
