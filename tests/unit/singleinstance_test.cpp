@@ -3,11 +3,15 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <chrono>
+#include <cstdio>
 #include <future>
 #include <gtest/gtest.h>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -21,15 +25,36 @@ TEST(SingleInstance, OnlyOneHolderOfTheLock) {
     EXPECT_TRUE(second.AcquireLock());
 }
 
+// Run only as the process the test below starts and kills: takes the lock and waits.
+TEST(SingleInstance, DISABLED_HoldTheLockUntilKilled) {
+    TUnixSingleInstance holder(qEnvironmentVariable("SVX_LOCK_FOLDER"));
+    ASSERT_TRUE(holder.AcquireLock());
+    std::puts("locked");
+    std::fflush(stdout);
+    std::this_thread::sleep_for(std::chrono::minutes(5));
+}
+
 TEST(SingleInstance, TheLockDiesWithItsHolder) {
     QTemporaryDir dir;
-    {
-        TUnixSingleInstance crashed(dir.path());
-        ASSERT_TRUE(crashed.AcquireLock());
-        // Gone without a shutdown: the lock file stays, the lock does not.
-    }
-    EXPECT_TRUE(QFile::exists(dir.filePath("SnapvaultMutex")));
+    QProcess holder;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("SVX_LOCK_FOLDER", dir.path());
+    holder.setProcessEnvironment(environment);
+    holder.start(QCoreApplication::applicationFilePath(),
+                 {"--gtest_also_run_disabled_tests",
+                  "--gtest_filter=SingleInstance.DISABLED_HoldTheLockUntilKilled"});
+    // Generous: the machine may be busy.
+    ASSERT_TRUE(holder.waitForStarted(60000));
+    QByteArray said;
+    while (!said.contains("locked") && holder.waitForReadyRead(60000))
+        said += holder.readAllStandardOutput();
+    ASSERT_TRUE(said.contains("locked")) << said.toStdString();
     TUnixSingleInstance next(dir.path());
+    ASSERT_FALSE(next.AcquireLock());
+    // Gone without a shutdown: the lock file stays, the lock does not.
+    holder.kill();
+    ASSERT_TRUE(holder.waitForFinished(60000));
+    EXPECT_TRUE(QFile::exists(dir.filePath("SnapvaultMutex")));
     EXPECT_TRUE(next.AcquireLock());
 }
 
