@@ -18,6 +18,8 @@ void TFakeMessageBoxes::ShowAsync(const TBoxRequest& request,
 
 TViewerHandle TFakeClipboardChain::Join() {
     Joined = true;
+    if (BeforeJoin)
+        BeforeJoin();
     emit DrawClipboard();
     return JoinAnswer;
 }

@@ -10,6 +10,7 @@
 #include <QPoint>
 #include <QString>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -43,6 +44,8 @@ public:
     void SetBrokenImage();
 
     TViewerHandle JoinAnswer = 0; // the next viewer Join returns
+    // Runs as the window joins, before the first notice.
+    std::function<void()> BeforeJoin;
     bool Joined = false;
     bool Left = false;
     TViewerHandle LeftWithNext = 0;

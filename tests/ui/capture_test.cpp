@@ -4,6 +4,7 @@
 #include "app/splash.h"
 #include "formfixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -28,7 +29,8 @@ QImage Picture(int w, int h, QRgb colour = qRgb(40, 80, 120)) {
 
 class Capture : public ::testing::Test {
 protected:
-    Capture() : Window(TFormUnderTest::TStart::AsFirstInstance), Form(*Window.Form) {
+    explicit Capture(const std::function<void(TFakePlatform&)>& prepare = nullptr)
+        : Window(TFormUnderTest::TStart::AsFirstInstance, prepare), Form(*Window.Form) {
         Output = Window.Folder() + QStringLiteral("/out");
         QDir().mkpath(Output);
         Form.OutputDirEdit->setText(Output);
@@ -55,11 +57,28 @@ protected:
     QString Output;
 };
 
-TEST_F(Capture, JoiningSwallowsExactlyOneNotice) {
+// Started with capture on (as settings may bring it) and a picture already on the clipboard.
+class CaptureStartedActive : public Capture {
+protected:
+    CaptureStartedActive()
+        : Capture([](TFakePlatform& platform) {
+              platform.Clipboard.OfferImage = true;
+              platform.Clipboard.Image = Picture(8, 6);
+              platform.Clipboard.BeforeJoin = [] {
+                  for (QWidget* widget : QApplication::topLevelWidgets())
+                      if (auto* form = qobject_cast<TSVXForm*>(widget))
+                          form->OptActivate->setChecked(true);
+              };
+          }) {}
+};
+
+TEST_F(CaptureStartedActive, JoiningSwallowsExactlyOneNotice) {
     // Joining announced the content that was there before: swallowed, nothing captured.
     EXPECT_TRUE(Clipboard().Joined);
+    ASSERT_TRUE(Form.OptActivate->isChecked());
     EXPECT_FALSE(Form.IgnoreNextClipboardChange);
-    Form.OptActivate->setChecked(true);
+    EXPECT_TRUE(Boxes().isEmpty());
+    EXPECT_EQ(Form.StatX->text(), "n/a");
     Clipboard().SetImage(Picture(8, 6));
     WaitForSaves();
     EXPECT_EQ(Files(), QStringList{"SV0000.bmp"});

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 // The help file as shipped with the program.
@@ -29,12 +30,16 @@ public:
         AsFirstInstance
     };
 
-    explicit TFormUnderTest(TStart start)
+    // `prepare` sets the fakes up before the window is built.
+    explicit TFormUnderTest(TStart start,
+                            const std::function<void(TFakePlatform&)>& prepare = nullptr)
         : FPreviousFolder(QDir::currentPath()), FPreviousConfig(qgetenv("XDG_CONFIG_HOME")) {
         // Nothing the window does may reach the user's own configuration.
         qputenv("XDG_CONFIG_HOME", FFolder.filePath(QStringLiteral("config")).toLocal8Bit());
         QFile::copy(ShippedHelpFile(), FFolder.filePath(QStringLiteral("Svx.hlp")));
         Platform.Instance.OtherRunning = start == TStart::AsSecondInstance;
+        if (prepare)
+            prepare(Platform);
         Form = std::make_unique<TSVXForm>(QStringList{});
         // Start-up moves to the program's folder; the test works in its own.
         QDir::setCurrent(FFolder.path());
