@@ -11,6 +11,7 @@ packages=(
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
   xvfb xauth x11-utils trayer xclip xdotool imagemagick libjpeg-turbo-progs
+  libxcb1-dev
 )
 
 sudo=""
