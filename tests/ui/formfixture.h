@@ -30,9 +30,10 @@ public:
         AsFirstInstance
     };
 
-    // `prepare` sets the fakes up before the window is built.
+    // `prepare` sets the fakes up before the window is built with the program's `arguments`.
     explicit TFormUnderTest(TStart start,
-                            const std::function<void(TFakePlatform&)>& prepare = nullptr)
+                            const std::function<void(TFakePlatform&)>& prepare = nullptr,
+                            const QStringList& arguments = {})
         : FPreviousFolder(QDir::currentPath()), FPreviousConfig(qgetenv("XDG_CONFIG_HOME")) {
         // Nothing the window does may reach the user's own configuration.
         qputenv("XDG_CONFIG_HOME", FFolder.filePath(QStringLiteral("config")).toLocal8Bit());
@@ -40,7 +41,7 @@ public:
         Platform.Instance.OtherRunning = start == TStart::AsSecondInstance;
         if (prepare)
             prepare(Platform);
-        Form = std::make_unique<TSVXForm>(QStringList{});
+        Form = std::make_unique<TSVXForm>(arguments);
         // Start-up moves to the program's folder; the test works in its own.
         QDir::setCurrent(FFolder.path());
     }
