@@ -1,8 +1,11 @@
 #include "platform/unixsingleinstance.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -75,6 +78,56 @@ TEST(SingleInstance, CloseRequestIsAnsweredAfterTheWindowHandledIt) {
         loop.processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(answer.get(), ISingleInstance::TCloseResult::Closed);
     EXPECT_EQ(closes, 1);
+}
+
+// Runs the event loop beside a blocking call until `done` holds (generous: a busy machine).
+template <typename Done> bool ServeUntil(Done done) {
+    QDeadlineTimer deadline(60000);
+    QEventLoop loop;
+    while (!done() && !deadline.hasExpired())
+        loop.processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+TEST(SingleInstance, ALineThatIsNoCloseRequestClosesNothing) {
+    QTemporaryDir dir;
+    TUnixSingleInstance first(dir.path());
+    ASSERT_TRUE(first.AcquireLock());
+    int closes = 0;
+    ASSERT_TRUE(first.Publish([&] { ++closes; }));
+    QLocalSocket stranger;
+    stranger.connectToServer(first.ServerPath());
+    stranger.write("close please\n");
+    // The instance hangs up on it.
+    EXPECT_TRUE(ServeUntil([&] { return stranger.state() == QLocalSocket::UnconnectedState; }));
+    EXPECT_EQ(closes, 0);
+}
+
+TEST(SingleInstance, AChannelThatHangsUpOrAnswersOtherwiseIsNoAnswer) {
+    QTemporaryDir dir;
+    for (const QByteArray& reply : {QByteArray(), QByteArray("not closed\n")}) {
+        QLocalServer listener;
+        QLocalServer::removeServer(dir.filePath("SVXFileMap"));
+        ASSERT_TRUE(listener.listen(dir.filePath("SVXFileMap")));
+        QObject::connect(&listener, &QLocalServer::newConnection, &listener, [&] {
+            QLocalSocket* socket = listener.nextPendingConnection();
+            QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, reply] {
+                if (!socket->canReadLine())
+                    return;
+                socket->readLine();
+                socket->write(reply);
+                socket->disconnectFromServer();
+            });
+        });
+        auto answer = std::async(std::launch::async, [&] {
+            TUnixSingleInstance second(dir.path());
+            return second.RequestClose();
+        });
+        ASSERT_TRUE(ServeUntil([&] {
+            return answer.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready;
+        }));
+        EXPECT_EQ(answer.get(), ISingleInstance::TCloseResult::NoAnswer) << reply.toStdString();
+    }
 }
 
 TEST(SingleInstance, AnEndingInstanceLeavesTheNextOnesChannelAlone) {
