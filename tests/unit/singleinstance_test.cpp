@@ -11,10 +11,13 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <future>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -127,6 +130,53 @@ TEST(SingleInstance, AChannelThatHangsUpOrAnswersOtherwiseIsNoAnswer) {
             return answer.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready;
         }));
         EXPECT_EQ(answer.get(), ISingleInstance::TCloseResult::NoAnswer) << reply.toStdString();
+    }
+}
+
+// The runtime folder's fallback under a shared /tmp: what is there already decides.
+TEST(RuntimeFolder, OnlyAFolderOfOursClosedToOthersIsTaken) {
+    const struct {
+        const char* Name;
+        std::function<bool(const QString& path, const QString& elsewhere)> Prepare;
+        bool Taken;
+    } cases[] = {
+        {"nothing there", [](const QString&, const QString&) { return true; }, true},
+        {"ours, open to others",
+         [](const QString& path, const QString&) {
+             return mkdir(QFile::encodeName(path).constData(), 0777) == 0 &&
+                    chmod(QFile::encodeName(path).constData(), 0777) == 0;
+         },
+         true},
+        {"a link to a folder of ours",
+         [](const QString& path, const QString& elsewhere) {
+             return QDir().mkdir(elsewhere) && QFile::link(elsewhere, path);
+         },
+         false},
+        {"a file",
+         [](const QString& path, const QString&) { return QFile(path).open(QIODevice::WriteOnly); },
+         false},
+        {"another user's",
+         [](const QString& path, const QString&) {
+             // Only a privileged test run can give a folder away.
+             return QDir().mkdir(path) &&
+                    (getuid() != 0 ||
+                     chown(QFile::encodeName(path).constData(), 65534, 65534) == 0);
+         },
+         getuid() != 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QTemporaryDir dir;
+        const QString preferred = dir.filePath("tmp-snapvault");
+        const QString fallback = dir.filePath("home/.cache/snapvault");
+        ASSERT_TRUE(c.Prepare(preferred, dir.filePath("elsewhere")));
+        const QString chosen = PrivateFolder(preferred, fallback);
+        EXPECT_EQ(chosen, c.Taken ? preferred : fallback);
+        struct stat info {};
+        ASSERT_EQ(lstat(QFile::encodeName(chosen).constData(), &info), 0);
+        EXPECT_TRUE(S_ISDIR(info.st_mode));
+        EXPECT_EQ(info.st_mode & 0777, 0700u);
+        EXPECT_EQ(info.st_uid, getuid());
     }
 }
 
