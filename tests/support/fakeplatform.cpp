@@ -12,6 +12,10 @@ TBoxResult TFakeMessageBoxes::Show(const TBoxRequest& request) {
 void TFakeMessageBoxes::ShowAsync(const TBoxRequest& request,
                                   std::function<void(TBoxResult)> done) {
     const TBoxResult answer = Show(request);
+    if (HoldAsync) {
+        Held.push_back(std::move(done));
+        return;
+    }
     if (done)
         done(answer);
 }

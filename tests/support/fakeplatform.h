@@ -22,6 +22,9 @@ public:
 
     QList<TBoxRequest> Shown;
     std::deque<TBoxResult> Answers;
+    // With HoldAsync, a box shown without waiting stays open until the test answers it.
+    bool HoldAsync = false;
+    std::deque<std::function<void(TBoxResult)>> Held;
 };
 
 // A clipboard with an emulated viewer chain: the test decides what is offered and records what

@@ -40,11 +40,16 @@ protected:
     TFakeClipboardChain& Clipboard() { return Window.Platform.Clipboard; }
     QList<TBoxRequest>& Boxes() { return Window.Platform.Boxes.Shown; }
 
+    // Runs the event loop until `done` holds (generous: the machine may be busy).
+    template <typename Done> static bool RunUntil(Done done) {
+        QDeadlineTimer deadline(60000);
+        while (!done() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return done();
+    }
     // Runs the event loop until every save has completed.
     void WaitForSaves() {
-        QDeadlineTimer deadline(20000);
-        while (Form.RunningSaves > 0 && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        RunUntil([this] { return Form.RunningSaves == 0; });
         ASSERT_EQ(Form.RunningSaves, 0);
     }
 
@@ -200,6 +205,37 @@ TEST_F(Capture, FailedSaveIsCountedButAddsNoBytes) {
     EXPECT_EQ(Form.StatCount->text(), "1");
     EXPECT_EQ(Form.StatBytes->text(), "0");
     EXPECT_EQ(Form.SavedBytes, 0);
+}
+
+TEST_F(Capture, SavesWhoseErrorBoxesStayOpenStillCountAsRunning) {
+    TFakeMessageBoxes& boxes = Window.Platform.Boxes;
+    boxes.HoldAsync = true;
+    Form.OptActivate->setChecked(true);
+    const QString folder = Output + "/missing";
+    Form.OutputDirEdit->setText(folder);
+    boxes.Shown.clear();
+    // Two failures at once: both boxes open, each save waiting for its own.
+    Clipboard().SetImage(Picture(8, 8));
+    Clipboard().SetImage(Picture(9, 9));
+    ASSERT_TRUE(RunUntil([&] { return boxes.Held.size() == 2; }));
+    EXPECT_EQ(Form.RunningSaves, 2);
+    EXPECT_EQ(boxes.Shown[0].Text,
+              QStringLiteral("Datei %1/SV0000.bmp kann nicht erstellt werden").arg(folder));
+    EXPECT_EQ(boxes.Shown[1].Text,
+              QStringLiteral("Datei %1/SV0001.bmp kann nicht erstellt werden").arg(folder));
+    // While they count as running, the next picture is numbered past them.
+    ASSERT_TRUE(QDir().mkpath(folder));
+    Clipboard().SetImage(Picture(10, 10));
+    ASSERT_TRUE(RunUntil([&] { return QFile::exists(folder + "/SV0002.bmp"); }));
+    EXPECT_TRUE(RunUntil([&] { return Form.RunningSaves == 2; }));
+    // Answered, they end, and every capture is counted.
+    while (!boxes.Held.empty()) {
+        boxes.Held.front()(TBoxResult::Ok);
+        boxes.Held.pop_front();
+    }
+    WaitForSaves();
+    EXPECT_EQ(Form.StatCount->text(), "3");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"SV0002.bmp"});
 }
 
 TEST_F(Capture, FolderWithoutWritePermissionIsReportedAndCounted) {
