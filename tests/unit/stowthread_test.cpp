@@ -121,6 +121,38 @@ TEST(SaveErrors, CarryTheErrorCodeOfTheirMoment) {
     EXPECT_EQ(error.ErrorCode(), ENOSPC);
 }
 
+// On every display depth the save thread writes the display's pixel format, and colours every
+// display can show come back as they were.
+TEST(StowThread, SavesInTheDisplaysPixelFormat) {
+    TFakePlatform platform;
+    QTemporaryDir dir;
+    QImage picture(5, 3, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    const QRgb colours[] = {qRgb(255, 0, 0), qRgb(0, 255, 255), qRgb(0, 0, 0), qRgb(255, 0, 255)};
+    for (int x = 0; x < 4; ++x)
+        picture.setPixel(x, x % 3, colours[x]);
+    for (const int depth : {8, 16, 24, 32}) {
+        const QString name = dir.filePath(QStringLiteral("d%1.bmp").arg(depth));
+        TSaveJob job = Job(name, TSaveFormat::sfBMP, picture);
+        job.DisplayDepth = depth;
+        TStowThread thread(std::move(job), 3);
+        EXPECT_EQ(RunToCompletion(&thread), 1) << depth;
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << depth;
+        const QByteArray header = file.read(30);
+        ASSERT_EQ(header.size(), 30) << depth;
+        EXPECT_EQ(uchar(header[28]) | uchar(header[29]) << 8, depth) << depth;
+        // Five bits a channel at 16 bits: how a reader widens them back is its own business.
+        const QRgb kept = depth == 16 ? 0xF8F8F8 : 0xFFFFFF;
+        QImage back = QImage(name).convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(back.size(), picture.size()) << depth;
+        for (int y = 0; y < back.height(); ++y)
+            for (int x = 0; x < back.width(); ++x)
+                EXPECT_EQ(back.pixel(x, y) & kept, picture.pixel(x, y) & kept) << depth;
+    }
+    EXPECT_TRUE(platform.Boxes.Shown.isEmpty());
+}
+
 // A thread's scheduling as anyone on the system sees it (as ps does): policy and nice value.
 struct TSeen {
     int Policy = -1;
