@@ -17,6 +17,7 @@ packages=(
   clang libclang-rt-14-dev
   # Wayland clipboard watching, and its tests under a headless compositor
   libwayland-dev libwayland-bin sway xwayland wl-clipboard grim foot
+  libxcb1-dev
 )
 
 sudo=""

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcessEnvironment>
@@ -20,13 +21,10 @@ constexpr int ConnectTimeoutMs = 3000;
 constexpr int AnswerTimeoutMs = 120000;
 } // namespace
 
-QString RuntimeFolder() {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(runtime).exists())
-        return runtime;
-    // A shared /tmp: the folder must be ours and closed to others, or another user could hold
-    // our lock or receive our close requests.
-    const auto privateFolder = [](const QString& folder) {
+QString PrivateFolder(const QString& preferred, const QString& fallback) {
+    // The folder must be ours and closed to others, or another user could hold our lock or
+    // receive our close requests.
+    const auto makePrivate = [](const QString& folder) {
         const QByteArray path = QFile::encodeName(folder);
         mkdir(path.constData(), 0700);
         struct stat info {};
@@ -35,13 +33,20 @@ QString RuntimeFolder() {
             return false;
         return (info.st_mode & 0077) == 0 || chmod(path.constData(), 0700) == 0;
     };
-    const QString folder = QStringLiteral("/tmp/snapvault-%1").arg(getuid());
-    if (privateFolder(folder))
-        return folder;
-    const QString inHome = QDir::homePath() + QStringLiteral("/.cache/snapvault");
-    QDir().mkpath(QDir::homePath() + QStringLiteral("/.cache"));
-    privateFolder(inHome);
-    return inHome;
+    if (makePrivate(preferred))
+        return preferred;
+    QDir().mkpath(QFileInfo(fallback).path());
+    makePrivate(fallback);
+    return fallback;
+}
+
+QString RuntimeFolder() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir(runtime).exists())
+        return runtime;
+    // /tmp is shared with every other user.
+    return PrivateFolder(QStringLiteral("/tmp/snapvault-%1").arg(getuid()),
+                         QDir::homePath() + QStringLiteral("/.cache/snapvault"));
 }
 
 TUnixSingleInstance::TUnixSingleInstance(QString folder) : FFolder(std::move(folder)) {}

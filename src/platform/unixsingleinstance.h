@@ -32,3 +32,6 @@ private:
 
 // The folder of the lock and the close channel.
 QString RuntimeFolder();
+// `preferred` when it is (or can be made) a folder of ours closed to others, else `fallback`,
+// made so as far as it can be.
+QString PrivateFolder(const QString& preferred, const QString& fallback);

@@ -30,6 +30,16 @@ bool WaitForControlState(const TDesktopDriver& desktop, const TWindow& window,
     const QPoint point = TFormLayout::Get().TabPoint(int(tab));
     if (!FDesktop->ClickAt(ClientOrigin(window) + point))
         return ::testing::AssertionFailure() << "cannot click tab " << int(tab);
+    // Until the window has repainted, a picture of it shows the page before: whatever is read
+    // from it would be the old page's. Hovering changes how a tab looks.
+    FDesktop->MoveTo(QPoint(0, 0));
+    if (!WaitUntil(
+            [&] {
+                const QImage picture = FDesktop->WindowPicture(window.Id);
+                return !picture.isNull() && TFormLayout::Get().ShowsPage(int(tab), picture);
+            },
+            ControlTimeoutMs, 30))
+        return ::testing::AssertionFailure() << "tab " << int(tab) << " does not show";
     return ::testing::AssertionSuccess();
 }
 
@@ -105,10 +115,8 @@ std::optional<int> TE2ETest::ReadControlState(const TWindow& window, const QStri
     const std::optional<TControlPlace> place = TFormLayout::Get().Place(control);
     if (!place || place->StatePictures.isEmpty() || !ShowTab(window, TTab(place->Tab)))
         return std::nullopt;
-    // Hovering changes how a control looks.
-    FDesktop->MoveTo(QPoint(0, 0));
-    // The window repaints after it has handled the click on the tab: read until two pictures
-    // in a row agree.
+    // The page is shown; the control may still be repainting: read until two pictures in a row
+    // agree.
     std::optional<int> state;
     int agreeing = 0;
     WaitUntil(

@@ -1,6 +1,8 @@
 // The end-to-end tests drive the real program in X servers of their own. This process itself
 // needs a QApplication only to build an offscreen twin of the window (to learn where its controls
 // are), and must not touch the developer's home, runtime folder or display meanwhile.
+#include "testenvironment.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -50,9 +52,7 @@ int main(int argc, char** argv) {
     config.close();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screenConfig));
     // The program under test runs in C.UTF-8; system texts the tests expect must match.
-    qputenv("LANG", "C.UTF-8");
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANGUAGE"})
-        qunsetenv(name);
+    UseEnglishSystemTexts();
     qunsetenv("DISPLAY");
     qunsetenv("WAYLAND_DISPLAY");
 

@@ -166,6 +166,17 @@ int TFormLayout::ReadState(const QString& control, const QImage& windowPicture) 
     return nearest;
 }
 
+bool TFormLayout::ShowsPage(int tab, const QImage& windowPicture) const {
+    if (tab < 0 || tab >= FPages.size())
+        return false;
+    const QImage shown = windowPicture.copy(FPageArea);
+    const qint64 wanted = Distance(shown, FPages[tab]);
+    for (int other = 0; other < FPages.size(); ++other)
+        if (other != tab && Distance(shown, FPages[other]) <= wanted)
+            return false;
+    return true;
+}
+
 void TFormLayout::Probe() {
     // The twin runs the window's start-up and shutdown: it sets the working folder and may
     // store its settings beside this test program. Leave no trace of either.
@@ -183,6 +194,9 @@ void TFormLayout::Probe() {
             pages->setCurrentIndex(tab);
             QApplication::processEvents();
             FTabs.append(tabBar->mapTo(&form, tabBar->tabRect(tab).center()));
+            FPageArea =
+                QRect(pages->widget(tab)->mapTo(&form, QPoint(0, 0)), pages->widget(tab)->size());
+            FPages.append(form.grab(FPageArea).toImage());
             for (QWidget* widget : pages->widget(tab)->findChildren<QWidget*>()) {
                 if (widget->objectName().isEmpty() || !widget->isVisible())
                     continue;

@@ -37,6 +37,9 @@ public:
     // Which state a picture of the whole window (client area, the control's tab shown) shows
     // for `control`: the index of the nearest of its state pictures, or -1 when it has none.
     int ReadState(const QString& control, const QImage& windowPicture) const;
+    // Whether a picture of the whole window shows page `tab`: its page area is nearer to that
+    // page, as the twin draws it, than to any other page.
+    bool ShowsPage(int tab, const QImage& windowPicture) const;
 
 private:
     TFormLayout() = default;
@@ -44,6 +47,8 @@ private:
 
     QSize FFormSize;
     QList<QPoint> FTabs;
+    QRect FPageArea;
+    QList<QImage> FPages;
     QHash<QString, TControlPlace> FPlaces;
     QHash<QString, QStringList> FItems;
 };

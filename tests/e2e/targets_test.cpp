@@ -79,3 +79,18 @@ TEST_F(TargetTest, FullDiskIsReportedAndLeavesNoPartialFile) {
     EXPECT_TRUE(SamePixels(small, saved));
     EXPECT_TRUE(IsRunning(*program));
 }
+
+TEST_F(TargetTest, TerminateWithAnErrorBoxOpenEndsTheProgram) {
+    QProcess* program = nullptr;
+    const std::optional<TWindow> window = StartAndWaitForWindow(&program);
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("BitmapOut")));
+    const QString folder = Sandbox().PathOf(QStringLiteral("missing")) + QLatin1Char('/');
+    ASSERT_TRUE(TypeInto(*window, QStringLiteral("OutputDirEdit"), folder));
+    ASSERT_TRUE(SetActive(*window, true));
+    ASSERT_TRUE(CopyImage(PatternImage(50, 40, 5)));
+    ASSERT_TRUE(WaitForBox(program->processId(), SystemText(ENOENT), 60000));
+    // The save waits for its box; the request to end must not wait for the user.
+    EXPECT_EQ(RunTerminate(60000), 0);
+    EXPECT_EQ(WaitForExit(*program, 60000), 0);
+}

@@ -16,6 +16,10 @@ TBoxResult TFakeMessageBoxes::Show(const TBoxRequest& request) {
 void TFakeMessageBoxes::ShowAsync(const TBoxRequest& request,
                                   std::function<void(TBoxResult)> done) {
     const TBoxResult answer = Show(request);
+    if (HoldAsync) {
+        Held.push_back(std::move(done));
+        return;
+    }
     if (done)
         done(answer);
 }
@@ -24,6 +28,8 @@ TViewerHandle TFakeClipboardChain::Join() {
     if (JoinThrows)
         throw std::runtime_error("cannot join the clipboard");
     Joined = true;
+    if (BeforeJoin)
+        BeforeJoin();
     emit DrawClipboard();
     return JoinAnswer;
 }

@@ -20,6 +20,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -33,6 +34,9 @@ public:
     std::deque<TBoxResult> Answers;
     // Runs once, inside the next box, as if it happened while the user reads it.
     std::function<void()> WhileOpen;
+    // With HoldAsync, a box shown without waiting stays open until the test answers it.
+    bool HoldAsync = false;
+    std::deque<std::function<void(TBoxResult)>> Held;
 };
 
 // A clipboard with an emulated viewer chain: the test decides what is offered and records what
@@ -56,6 +60,8 @@ public:
 
     TViewerHandle JoinAnswer = 0; // the next viewer Join returns
     bool JoinThrows = false;      // joining fails with an exception
+    // Runs as the window joins, before the first notice.
+    std::function<void()> BeforeJoin;
     bool Joined = false;
     bool Left = false;
     TViewerHandle LeftWithNext = 0;

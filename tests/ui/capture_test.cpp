@@ -5,6 +5,7 @@
 #include "capture/savebudget.h"
 #include "formfixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -30,7 +31,8 @@ QImage Picture(int w, int h, QRgb colour = qRgb(40, 80, 120)) {
 
 class Capture : public ::testing::Test {
 protected:
-    Capture() : Window(TFormUnderTest::TStart::AsFirstInstance), Form(*Window.Form) {
+    explicit Capture(const std::function<void(TFakePlatform&)>& prepare = nullptr)
+        : Window(TFormUnderTest::TStart::AsFirstInstance, prepare), Form(*Window.Form) {
         Output = Window.Folder() + QStringLiteral("/out");
         QDir().mkpath(Output);
         Form.OutputDirEdit->setText(Output);
@@ -40,11 +42,16 @@ protected:
     TFakeClipboardChain& Clipboard() { return Window.Platform.Clipboard; }
     QList<TBoxRequest>& Boxes() { return Window.Platform.Boxes.Shown; }
 
+    // Runs the event loop until `done` holds (generous: the machine may be busy).
+    template <typename Done> static bool RunUntil(Done done) {
+        QDeadlineTimer deadline(60000);
+        while (!done() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return done();
+    }
     // Runs the event loop until every save has completed.
     void WaitForSaves() {
-        QDeadlineTimer deadline(20000);
-        while (Form.RunningSaves > 0 && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        RunUntil([this] { return Form.RunningSaves == 0; });
         ASSERT_EQ(Form.RunningSaves, 0);
     }
 
@@ -57,11 +64,28 @@ protected:
     QString Output;
 };
 
-TEST_F(Capture, JoiningSwallowsExactlyOneNotice) {
+// Started with capture on (as settings may bring it) and a picture already on the clipboard.
+class CaptureStartedActive : public Capture {
+protected:
+    CaptureStartedActive()
+        : Capture([](TFakePlatform& platform) {
+              platform.Clipboard.OfferImage = true;
+              platform.Clipboard.Image = Picture(8, 6);
+              platform.Clipboard.BeforeJoin = [] {
+                  for (QWidget* widget : QApplication::topLevelWidgets())
+                      if (auto* form = qobject_cast<TSVXForm*>(widget))
+                          form->OptActivate->setChecked(true);
+              };
+          }) {}
+};
+
+TEST_F(CaptureStartedActive, JoiningSwallowsExactlyOneNotice) {
     // Joining announced the content that was there before: swallowed, nothing captured.
     EXPECT_TRUE(Clipboard().Joined);
+    ASSERT_TRUE(Form.OptActivate->isChecked());
     EXPECT_FALSE(Form.IgnoreNextClipboardChange);
-    Form.OptActivate->setChecked(true);
+    EXPECT_TRUE(Boxes().isEmpty());
+    EXPECT_EQ(Form.StatX->text(), "n/a");
     Clipboard().SetImage(Picture(8, 6));
     WaitForSaves();
     EXPECT_EQ(Files(), QStringList{"SV0000.bmp"});
@@ -183,6 +207,40 @@ TEST_F(Capture, FailedSaveIsCountedButAddsNoBytes) {
     EXPECT_EQ(Form.StatCount->text(), "1");
     EXPECT_EQ(Form.StatBytes->text(), "0");
     EXPECT_EQ(Form.SavedBytes, 0);
+}
+
+TEST_F(Capture, SavesWhoseErrorBoxesStayOpenStillCountAsRunning) {
+    TFakeMessageBoxes& boxes = Window.Platform.Boxes;
+    boxes.HoldAsync = true;
+    Form.OptActivate->setChecked(true);
+    const QString folder = Output + "/missing";
+    Form.OutputDirEdit->setText(folder);
+    boxes.Shown.clear();
+    // Two failures at once: both boxes open, each save waiting for its own.
+    Clipboard().SetImage(Picture(8, 8));
+    Clipboard().SetImage(Picture(9, 9));
+    ASSERT_TRUE(RunUntil([&] { return boxes.Held.size() == 2; }));
+    EXPECT_EQ(Form.RunningSaves, 2);
+    // In whichever order the two threads fail.
+    QStringList texts{boxes.Shown[0].Text, boxes.Shown[1].Text};
+    texts.sort();
+    EXPECT_EQ(texts,
+              (QStringList{
+                  QStringLiteral("Datei %1/SV0000.bmp kann nicht erstellt werden").arg(folder),
+                  QStringLiteral("Datei %1/SV0001.bmp kann nicht erstellt werden").arg(folder)}));
+    // While they count as running, the next picture is numbered past them.
+    ASSERT_TRUE(QDir().mkpath(folder));
+    Clipboard().SetImage(Picture(10, 10));
+    ASSERT_TRUE(RunUntil([&] { return QFile::exists(folder + "/SV0002.bmp"); }));
+    EXPECT_TRUE(RunUntil([&] { return Form.RunningSaves == 2; }));
+    // Answered, they end, and every capture is counted.
+    while (!boxes.Held.empty()) {
+        boxes.Held.front()(TBoxResult::Ok);
+        boxes.Held.pop_front();
+    }
+    WaitForSaves();
+    EXPECT_EQ(Form.StatCount->text(), "3");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"SV0002.bmp"});
 }
 
 TEST_F(Capture, FolderWithoutWritePermissionIsReportedAndCounted) {

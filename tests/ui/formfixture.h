@@ -17,10 +17,9 @@
 #include <optional>
 
 // The help file as shipped with the program.
+// (Not found from __FILE__: the compiler cache may make that relative to some build folder.)
 inline QString ShippedHelpFile() {
-    return QFileInfo(QStringLiteral(__FILE__))
-        .absoluteDir()
-        .filePath(QStringLiteral("../../resources/Svx.hlp"));
+    return QStringLiteral(SVX_RESOURCE_DIR "/Svx.hlp");
 }
 
 // A main window built against the fake platform services, working in a folder of its own that
@@ -38,7 +37,10 @@ public:
         AsFirstRun
     };
 
-    explicit TFormUnderTest(TStart start, const std::function<void(TFakePlatform&)>& configure = {})
+    // `prepare` sets the fakes up before the window is built with the program's `arguments`.
+    explicit TFormUnderTest(TStart start,
+                            const std::function<void(TFakePlatform&)>& prepare = nullptr,
+                            const QStringList& arguments = {})
         : FPreviousFolder(QDir::currentPath()), FPreviousConfig(qgetenv("XDG_CONFIG_HOME")) {
         // Nothing the window does may reach the user's own configuration.
         qputenv("XDG_CONFIG_HOME", FFolder.filePath(QStringLiteral("config")).toLocal8Bit());
@@ -46,9 +48,9 @@ public:
         if (start == TStart::AsFirstInstance)
             StoreSettings(ResourceSettings());
         Platform.Instance.OtherRunning = start == TStart::AsSecondInstance;
-        if (configure)
-            configure(Platform);
-        Form = std::make_unique<TSVXForm>(QStringList{});
+        if (prepare)
+            prepare(Platform);
+        Form = std::make_unique<TSVXForm>(arguments);
         // Start-up moves to the program's folder; the test works in its own.
         QDir::setCurrent(FFolder.path());
     }

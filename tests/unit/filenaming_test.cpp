@@ -80,12 +80,16 @@ TEST_F(FileNaming, NamesOfRunningSavesAreTaken) {
 TEST_F(FileNaming, FullWidthWidensByOneDigitAndSkipsTenToTheN) {
     for (int i = 1; i <= 9; ++i)
         Touch(QStringLiteral("SVX%1.jpg").arg(i));
-    const auto result = Search([](TNameSearch& s) { s.Digits = 1; });
-    EXPECT_EQ(result.FileName, "SVX11.jpg");
-    EXPECT_EQ(result.Digits, 2);
-    EXPECT_EQ(Widened, std::vector<int>{2});
-    // SVX10.jpg is never used, even when it is free.
-    EXPECT_FALSE(QFile::exists(Dir.filePath("SVX10.jpg")));
+    // SVX10.jpg is never used, whether it is free or taken.
+    for (const bool tenTaken : {false, true}) {
+        if (tenTaken)
+            Touch("SVX10.jpg");
+        Widened.clear();
+        const auto result = Search([](TNameSearch& s) { s.Digits = 1; });
+        EXPECT_EQ(result.FileName, "SVX11.jpg") << tenTaken;
+        EXPECT_EQ(result.Digits, 2) << tenTaken;
+        EXPECT_EQ(Widened, std::vector<int>{2}) << tenTaken;
+    }
 }
 
 TEST_F(FileNaming, WildcardsAndFoldersCountAsTaken) {

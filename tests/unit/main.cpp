@@ -1,3 +1,5 @@
+#include "testenvironment.h"
+
 #include <QGuiApplication>
 #include <gtest/gtest.h>
 
@@ -5,6 +7,7 @@
 // logic tests run with an application object (offscreen, no display needed).
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseEnglishSystemTexts();
     QGuiApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,13 +1,23 @@
 #include "platform/unixsingleinstance.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <functional>
 #include <future>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -21,15 +31,36 @@ TEST(SingleInstance, OnlyOneHolderOfTheLock) {
     EXPECT_TRUE(second.AcquireLock());
 }
 
+// Run only as the process the test below starts and kills: takes the lock and waits.
+TEST(SingleInstance, DISABLED_HoldTheLockUntilKilled) {
+    TUnixSingleInstance holder(qEnvironmentVariable("SVX_LOCK_FOLDER"));
+    ASSERT_TRUE(holder.AcquireLock());
+    std::puts("locked");
+    std::fflush(stdout);
+    std::this_thread::sleep_for(std::chrono::minutes(5));
+}
+
 TEST(SingleInstance, TheLockDiesWithItsHolder) {
     QTemporaryDir dir;
-    {
-        TUnixSingleInstance crashed(dir.path());
-        ASSERT_TRUE(crashed.AcquireLock());
-        // Gone without a shutdown: the lock file stays, the lock does not.
-    }
-    EXPECT_TRUE(QFile::exists(dir.filePath("SnapvaultMutex")));
+    QProcess holder;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("SVX_LOCK_FOLDER", dir.path());
+    holder.setProcessEnvironment(environment);
+    holder.start(QCoreApplication::applicationFilePath(),
+                 {"--gtest_also_run_disabled_tests",
+                  "--gtest_filter=SingleInstance.DISABLED_HoldTheLockUntilKilled"});
+    // Generous: the machine may be busy.
+    ASSERT_TRUE(holder.waitForStarted(60000));
+    QByteArray said;
+    while (!said.contains("locked") && holder.waitForReadyRead(60000))
+        said += holder.readAllStandardOutput();
+    ASSERT_TRUE(said.contains("locked")) << said.toStdString();
     TUnixSingleInstance next(dir.path());
+    ASSERT_FALSE(next.AcquireLock());
+    // Gone without a shutdown: the lock file stays, the lock does not.
+    holder.kill();
+    ASSERT_TRUE(holder.waitForFinished(60000));
+    EXPECT_TRUE(QFile::exists(dir.filePath("SnapvaultMutex")));
     EXPECT_TRUE(next.AcquireLock());
 }
 
@@ -50,6 +81,103 @@ TEST(SingleInstance, CloseRequestIsAnsweredAfterTheWindowHandledIt) {
         loop.processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(answer.get(), ISingleInstance::TCloseResult::Closed);
     EXPECT_EQ(closes, 1);
+}
+
+// Runs the event loop beside a blocking call until `done` holds (generous: a busy machine).
+template <typename Done> bool ServeUntil(Done done) {
+    QDeadlineTimer deadline(60000);
+    QEventLoop loop;
+    while (!done() && !deadline.hasExpired())
+        loop.processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+TEST(SingleInstance, ALineThatIsNoCloseRequestClosesNothing) {
+    QTemporaryDir dir;
+    TUnixSingleInstance first(dir.path());
+    ASSERT_TRUE(first.AcquireLock());
+    int closes = 0;
+    ASSERT_TRUE(first.Publish([&] { ++closes; }));
+    QLocalSocket stranger;
+    stranger.connectToServer(first.ServerPath());
+    stranger.write("close please\n");
+    // The instance hangs up on it.
+    EXPECT_TRUE(ServeUntil([&] { return stranger.state() == QLocalSocket::UnconnectedState; }));
+    EXPECT_EQ(closes, 0);
+}
+
+TEST(SingleInstance, AChannelThatHangsUpOrAnswersOtherwiseIsNoAnswer) {
+    QTemporaryDir dir;
+    for (const QByteArray& reply : {QByteArray(), QByteArray("not closed\n")}) {
+        QLocalServer listener;
+        QLocalServer::removeServer(dir.filePath("SVXFileMap"));
+        ASSERT_TRUE(listener.listen(dir.filePath("SVXFileMap")));
+        QObject::connect(&listener, &QLocalServer::newConnection, &listener, [&] {
+            QLocalSocket* socket = listener.nextPendingConnection();
+            QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, reply] {
+                if (!socket->canReadLine())
+                    return;
+                socket->readLine();
+                socket->write(reply);
+                socket->disconnectFromServer();
+            });
+        });
+        auto answer = std::async(std::launch::async, [&] {
+            TUnixSingleInstance second(dir.path());
+            return second.RequestClose();
+        });
+        ASSERT_TRUE(ServeUntil([&] {
+            return answer.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready;
+        }));
+        EXPECT_EQ(answer.get(), ISingleInstance::TCloseResult::NoAnswer) << reply.toStdString();
+    }
+}
+
+// The runtime folder's fallback under a shared /tmp: what is there already decides.
+TEST(RuntimeFolder, OnlyAFolderOfOursClosedToOthersIsTaken) {
+    const struct {
+        const char* Name;
+        std::function<bool(const QString& path, const QString& elsewhere)> Prepare;
+        bool Taken;
+    } cases[] = {
+        {"nothing there", [](const QString&, const QString&) { return true; }, true},
+        {"ours, open to others",
+         [](const QString& path, const QString&) {
+             return mkdir(QFile::encodeName(path).constData(), 0777) == 0 &&
+                    chmod(QFile::encodeName(path).constData(), 0777) == 0;
+         },
+         true},
+        {"a link to a folder of ours",
+         [](const QString& path, const QString& elsewhere) {
+             return QDir().mkdir(elsewhere) && QFile::link(elsewhere, path);
+         },
+         false},
+        {"a file",
+         [](const QString& path, const QString&) { return QFile(path).open(QIODevice::WriteOnly); },
+         false},
+        {"another user's",
+         [](const QString& path, const QString&) {
+             // Only a privileged test run can give a folder away.
+             return QDir().mkdir(path) &&
+                    (getuid() != 0 ||
+                     chown(QFile::encodeName(path).constData(), 65534, 65534) == 0);
+         },
+         getuid() != 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QTemporaryDir dir;
+        const QString preferred = dir.filePath("tmp-snapvault");
+        const QString fallback = dir.filePath("home/.cache/snapvault");
+        ASSERT_TRUE(c.Prepare(preferred, dir.filePath("elsewhere")));
+        const QString chosen = PrivateFolder(preferred, fallback);
+        EXPECT_EQ(chosen, c.Taken ? preferred : fallback);
+        struct stat info {};
+        ASSERT_EQ(lstat(QFile::encodeName(chosen).constData(), &info), 0);
+        EXPECT_TRUE(S_ISDIR(info.st_mode));
+        EXPECT_EQ(info.st_mode & 0777, 0700u);
+        EXPECT_EQ(info.st_uid, getuid());
+    }
 }
 
 TEST(SingleInstance, AnEndingInstanceLeavesTheNextOnesChannelAlone) {

@@ -10,10 +10,17 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cerrno>
 #include <gtest/gtest.h>
 #include <thread>
+#include <latch>
+#include <sched.h>
+#include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -185,15 +192,6 @@ TEST(StowThread, SuccessfulSaveCompletesOnceWithoutABox) {
     EXPECT_TRUE(QFile::exists(dir.filePath("ok.bmp")));
 }
 
-TEST(ThreadPriority, ARefusedChangeLeavesNoErrorBehind) {
-    for (int position = 0; position <= 6; ++position) {
-        errno = EILSEQ; // a value no scheduling call gives
-        ApplyThreadPriority(position);
-        EXPECT_EQ(errno, EILSEQ) << position;
-    }
-    ApplyThreadPriority(3);
-}
-
 TEST(SaveErrors, CarryTheErrorCodeOfTheirMoment) {
     errno = ENOSPC;
     const EWriteError error;
@@ -201,30 +199,162 @@ TEST(SaveErrors, CarryTheErrorCodeOfTheirMoment) {
     EXPECT_EQ(error.ErrorCode(), ENOSPC);
 }
 
-TEST(ThreadPriority, PositionsMapToTheWorkersScheduling) {
-    const int base = CurrentThreadSchedule().Nice;
-    // How a worker is scheduled, seen from inside it. Joined, so that the hand-over of the
-    // result is one the thread checker can follow (QThread::wait() synchronises inside Qt).
-    auto seen = [](int position) {
-        TThreadSchedule schedule;
-        std::thread probe([&] {
-            ApplyThreadPriority(position);
-            schedule = CurrentThreadSchedule();
-        });
-        probe.join();
-        return schedule;
-    };
-    EXPECT_TRUE(seen(0).Idle);
-    EXPECT_EQ(seen(1).Nice, 10);
-    EXPECT_EQ(seen(2).Nice, 5);
-    const TThreadSchedule normal = seen(3);
-    EXPECT_FALSE(normal.Idle);
-    EXPECT_EQ(normal.Nice, base);
-    // Raising needs a privilege; with it the worker runs at -20, without it unchanged.
-    const int critical = seen(6).Nice;
-    EXPECT_TRUE(critical == -20 || critical == base) << critical;
-    // The GUI thread is never touched.
-    EXPECT_EQ(CurrentThreadSchedule().Nice, base);
+// On every display depth the save thread writes the display's pixel format, and colours every
+// display can show come back as they were.
+TEST(StowThread, SavesInTheDisplaysPixelFormat) {
+    TFakePlatform platform;
+    QTemporaryDir dir;
+    QImage picture(5, 3, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    const QRgb colours[] = {qRgb(255, 0, 0), qRgb(0, 255, 255), qRgb(0, 0, 0), qRgb(255, 0, 255)};
+    for (int x = 0; x < 4; ++x)
+        picture.setPixel(x, x % 3, colours[x]);
+    for (const int depth : {8, 16, 24, 32}) {
+        const QString name = dir.filePath(QStringLiteral("d%1.bmp").arg(depth));
+        TSaveJob job = Job(name, TSaveFormat::sfBMP, picture);
+        job.DisplayDepth = depth;
+        TStowThread thread(std::move(job), 3);
+        EXPECT_EQ(RunToCompletion(&thread), 1) << depth;
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << depth;
+        const QByteArray header = file.read(30);
+        ASSERT_EQ(header.size(), 30) << depth;
+        EXPECT_EQ(uchar(header[28]) | uchar(header[29]) << 8, depth) << depth;
+        // Five bits a channel at 16 bits: how a reader widens them back is its own business.
+        const QRgb kept = depth == 16 ? 0xF8F8F8 : 0xFFFFFF;
+        QImage back = QImage(name).convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(back.size(), picture.size()) << depth;
+        for (int y = 0; y < back.height(); ++y)
+            for (int x = 0; x < back.width(); ++x)
+                EXPECT_EQ(back.pixel(x, y) & kept, picture.pixel(x, y) & kept) << depth;
+    }
+    EXPECT_TRUE(platform.Boxes.Shown.isEmpty());
+}
+
+// A thread's scheduling as anyone on the system sees it (as ps does): policy and nice value.
+struct TSeen {
+    int Policy = -1;
+    int Nice = 99;
+    int Errno = 0;
+};
+
+TSeen SeenFromOutside(pid_t thread) {
+    QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(thread));
+    if (!stat.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray text = stat.readAll();
+    // The fields after the command name (which may hold spaces) start with field 3.
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    return {fields.value(41 - 3).toInt(), fields.value(19 - 3).toInt()};
+}
+
+// Applies a position on a worker of its own and looks at the worker from outside while it lives.
+TSeen WorkerAt(int position) {
+    std::latch applied(1), seen(1);
+    pid_t id = 0;
+    int errorCode = 0;
+    std::thread worker([&] {
+        errno = EILSEQ; // a value no scheduling call gives
+        ApplyThreadPriority(position);
+        errorCode = errno;
+        id = gettid();
+        applied.count_down();
+        seen.wait();
+    });
+    applied.wait();
+    TSeen result = SeenFromOutside(id);
+    result.Errno = errorCode;
+    seen.count_down();
+    worker.join();
+    return result;
+}
+
+bool HasCapability(int bit) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("CapEff:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> bit) & 1;
+    return false;
+}
+constexpr int CapSetPCap = 8;
+constexpr int CapSysNice = 23;
+constexpr int CapSysResource = 24;
+
+// The lowest nice value this process may give a thread of its own.
+int HighestAllowedNice() {
+    rlimit limit{};
+    if (HasCapability(CapSysNice) || getrlimit(RLIMIT_NICE, &limit) != 0 ||
+        limit.rlim_cur == RLIM_INFINITY)
+        return -20;
+    return std::clamp(20 - int(limit.rlim_cur), -20, 20);
+}
+
+TEST(ThreadPriority, PositionsStepFromTheProcessNiceValue) {
+    const pid_t runner = gettid();
+    const int base = SeenFromOutside(runner).Nice;
+    if (qEnvironmentVariableIsSet("SVX_PRIORITY_BASE")) { // a run started below
+        ASSERT_EQ(base, qEnvironmentVariableIntValue("SVX_PRIORITY_BASE"));
+    }
+    const int highest = std::min(HighestAllowedNice(), base);
+    const TSeen idle = WorkerAt(0);
+    EXPECT_EQ(idle.Policy, SCHED_IDLE);
+    EXPECT_EQ(idle.Nice, base);
+    EXPECT_EQ(idle.Errno, EILSEQ); // a refused change leaves no error behind
+    const struct {
+        int Position, Step;
+    } steps[] = {{1, 10}, {2, 5}, {3, 0}, {4, -5}, {5, -10}, {6, -20}};
+    for (const auto& [position, step] : steps) {
+        const TSeen worker = WorkerAt(position);
+        EXPECT_EQ(worker.Policy, SCHED_OTHER) << position;
+        // Bounded to the nice range; a raise goes as far as the system allows.
+        EXPECT_EQ(worker.Nice, std::max(std::clamp(base + step, -20, 19), highest)) << position;
+        EXPECT_EQ(worker.Errno, EILSEQ) << position;
+    }
+    // The thread that started the workers is never touched.
+    EXPECT_EQ(SeenFromOutside(runner).Policy, SCHED_OTHER);
+    EXPECT_EQ(SeenFromOutside(runner).Nice, base);
+}
+
+// The same under a program started with a nice value of its own, without the privilege to raise
+// priorities, and with a nice limit that allows part of a raise, each in a process of its own.
+TEST(ThreadPriority, StepsHoldForAStartedNiceValueAndWithoutPrivilege) {
+    if (qEnvironmentVariableIsSet("SVX_PRIORITY_BASE"))
+        GTEST_SKIP() << "already a started run";
+    const int base = SeenFromOutside(gettid()).Nice;
+    std::vector<std::pair<QStringList, int>> starts{
+        {{"nice", "-n", "10"}, std::min(base + 10, 19)}};
+    // Dropping the privilege needs one of its own.
+    const bool privileged = HasCapability(CapSysNice) && HasCapability(CapSetPCap);
+    if (privileged) {
+        starts.push_back({{"setpriv", "--bounding-set=-sys_nice"}, base});
+        starts.push_back(
+            {{"nice", "-n", "10", "setpriv", "--bounding-set=-sys_nice"}, std::min(base + 10, 19)});
+    }
+    // A nice limit of 25 lets the user raise as far as -5, not further.
+    if (privileged && HasCapability(CapSysResource)) {
+        starts.push_back(
+            {{"nice", "-n", "10", "prlimit", "--nice=25", "setpriv", "--bounding-set=-sys_nice"},
+             std::min(base + 10, 19)});
+    }
+    for (auto [command, startedNice] : starts) {
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("SVX_PRIORITY_BASE", QString::number(startedNice));
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        const QString program = command.takeFirst();
+        child.start(
+            program,
+            command << QCoreApplication::applicationFilePath()
+                    << "--gtest_filter=ThreadPriority.PositionsStepFromTheProcessNiceValue");
+        ASSERT_TRUE(child.waitForFinished(120000)) << qPrintable(program);
+        const std::string output = child.readAll().toStdString();
+        EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << output;
+        EXPECT_EQ(child.exitCode(), 0) << output;
+        EXPECT_NE(output.find("[  PASSED  ] 1 test."), std::string::npos) << output;
+    }
 }
 
 } // namespace

@@ -9,9 +9,16 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstring>
 #include <new>
 #include <vector>
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace CodecTest;
 
@@ -189,10 +196,11 @@ protected:
     QString Path(const QString& name) const { return FDir.filePath(name); }
 };
 
-// Large enough to be written in several blocks, with a row count that does not divide evenly.
+// Rows that need a filler go out in blocks of 2 MiB: these take two (3.6 MB and 2.7 MB), and the
+// rows do not divide evenly into them.
 TEST_F(BmpFileTest, FileHoldsExactlyTheEncodedBytes) {
     for (const auto format : {QImage::Format_RGB32, QImage::Format_BGR888}) {
-        const QImage image = MakeScreenshot(701, 397, format);
+        const QImage image = MakeScreenshot(1001, 901, format);
         SaveBitmapToFile(image, Path("big.bmp"));
         EXPECT_EQ(ReadFileBytes(Path("big.bmp")), EncodeBitmap(image));
     }
@@ -207,6 +215,64 @@ TEST_F(BmpFileTest, RowsWrittenInPlaceGiveTheSameBytes) {
         SaveBitmapToFile(image, Path("rows.bmp"));
         EXPECT_EQ(ReadFileBytes(Path("rows.bmp")), EncodeBitmap(image)) << format;
     }
+}
+
+// Both ways out, written straight from the picture (gathered) and in blocks (more than one),
+// with sizes that are no multiple of any pipe or block size.
+QList<QImage> PicturesForBothPaths() {
+    return {MakeScreenshot(1000, 701, QImage::Format_BGR888),
+            MakeScreenshot(1001, 701, QImage::Format_RGB32)};
+}
+
+// The file is a pipe whose reader takes a little at a time and interrupts the writer with a
+// signal after each read: writes come back short or interrupted, and must resume exactly.
+TEST_F(BmpFileTest, ShortAndInterruptedWritesResumeWhereTheyStopped) {
+    struct sigaction quiet {
+    }, previous{};
+    quiet.sa_handler = [](int) {}; // no SA_RESTART: the writer's call returns early
+    ASSERT_EQ(sigaction(SIGUSR1, &quiet, &previous), 0);
+    const pthread_t writer = pthread_self();
+    for (const QImage& image : PicturesForBothPaths()) {
+        const QString pipe = Path("pipe.bmp");
+        ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        QByteArray received;
+        std::thread reader([&] {
+            const int fd = open(QFile::encodeName(pipe).constData(), O_RDONLY);
+            char chunk[3000];
+            for (ssize_t n; (n = read(fd, chunk, sizeof chunk)) != 0;) {
+                if (n > 0)
+                    received.append(chunk, n);
+                pthread_kill(writer, SIGUSR1);
+            }
+            close(fd);
+        });
+        EXPECT_NO_THROW(SaveBitmapToFile(image, pipe)) << image.format();
+        reader.join();
+        EXPECT_TRUE(received == EncodeBitmap(image)) << image.format() << ": " << received.size();
+        QFile::remove(pipe);
+    }
+    sigaction(SIGUSR1, &previous, nullptr);
+}
+
+// A file that takes no more (here: the size limit) at the first byte, in the middle, or only at
+// the last write is an error, and leaves no cut-short picture behind.
+TEST_F(BmpFileTest, AFileThatTakesNoMoreIsAnErrorAtAnyPoint) {
+    rlimit previous{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN); // EFBIG instead of the signal
+    for (const QImage& image : PicturesForBothPaths()) {
+        const auto size = rlim_t(EncodeBitmap(image).size());
+        for (const rlim_t limit : {rlim_t(0), rlim_t(54), size / 2, size - 1}) {
+            const QString name = Path("limited.bmp");
+            rlimit lowered = previous;
+            lowered.rlim_cur = limit;
+            ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lowered), 0);
+            EXPECT_THROW(SaveBitmapToFile(image, name), EWriteError) << image.format() << limit;
+            setrlimit(RLIMIT_FSIZE, &previous);
+            EXPECT_FALSE(QFile::exists(name)) << image.format() << limit;
+        }
+    }
+    signal(SIGXFSZ, oldHandler);
 }
 
 TEST_F(BmpFileTest, FullDiskIsReportedOnTheInPlacePath) {
