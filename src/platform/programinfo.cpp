@@ -2,8 +2,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStandardPaths>
 
 #ifndef SVX_VERSION_TEXT
 #define SVX_VERSION_TEXT ""
@@ -13,18 +15,49 @@ QString ProgramVersion() {
     return QStringLiteral(SVX_VERSION_TEXT).left(12);
 }
 
-QString ProgramFolder() {
-    QString folder = QCoreApplication::applicationDirPath();
+namespace {
+
+QString WithSlash(QString folder) {
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     return folder;
 }
 
+TProgramPaths CurrentProgramPaths() {
+    const QString executableFolder = QCoreApplication::applicationDirPath();
+    const QFileInfo folder(executableFolder);
+    return ProgramPathsFor(
+        executableFolder,
+        QFileInfo::exists(QDir(executableFolder).filePath(QStringLiteral("Svx.hlp"))),
+        folder.isWritable(),
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+}
+
+} // namespace
+
+TProgramPaths ProgramPathsFor(const QString& executableFolder, bool helpBeside, bool folderWritable,
+                              const QString& configHome) {
+    const QString settingsName = QStringLiteral("SVX.dat");
+    const QString userSettings =
+        WithSlash(configHome) + QStringLiteral("Snapvault/") + settingsName;
+    if (!helpBeside)
+        return {
+            WithSlash(QDir::cleanPath(executableFolder + QStringLiteral("/../share/snapvault"))),
+            userSettings};
+    const QString folder = WithSlash(executableFolder);
+    return {folder, folderWritable ? folder + settingsName : userSettings};
+}
+
+QString ProgramFolder() {
+    return CurrentProgramPaths().Folder;
+}
+
+QString SettingsFilePath() {
+    return CurrentProgramPaths().SettingsFile;
+}
+
 QString DefaultOutputFolder() {
-    QString home = QDir::homePath();
-    if (!home.endsWith(QLatin1Char('/')))
-        home += QLatin1Char('/');
-    return home;
+    return WithSlash(QDir::homePath());
 }
 
 int DisplayDepth() {
