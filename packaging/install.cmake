@@ -22,12 +22,15 @@ function(svx_install_gzipped source destination)
   get_filename_component(name ${source} NAME)
   add_custom_command(OUTPUT ${name}.gz
     COMMAND gzip -n -9 -c ${source} > ${name}.gz DEPENDS ${source} VERBATIM)
-  add_custom_target(svx_gzip_${name} ALL DEPENDS ${name}.gz)
+  set_property(GLOBAL APPEND PROPERTY SVX_GZIPPED ${CMAKE_BINARY_DIR}/${name}.gz)
   install(FILES ${CMAKE_BINARY_DIR}/${name}.gz DESTINATION ${destination})
 endfunction()
 configure_file(packaging/changelog.in changelog @ONLY)
 svx_install_gzipped(${CMAKE_BINARY_DIR}/changelog share/doc/snapvault)
 svx_install_gzipped(${CMAKE_SOURCE_DIR}/packaging/snapvault.1 share/man/man1)
+# Everything the install rules take from the build folder besides the program.
+get_property(svx_gzipped GLOBAL PROPERTY SVX_GZIPPED)
+add_custom_target(svx_install_files ALL DEPENDS ${svx_gzipped})
 install(FILES packaging/copyright DESTINATION share/doc/snapvault)
 
 # The prefix is known only when installing (`cmake --install --prefix`): the launcher names the

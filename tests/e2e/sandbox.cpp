@@ -15,7 +15,8 @@ const char* const PassedThrough[] = {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTI
 } // namespace
 
 TSandbox::TSandbox(const QString& display)
-    : FRoot(QDir::tempPath() + QStringLiteral("/snapvault-e2e-XXXXXX")) {
+    : FRoot(QDir::tempPath() + QStringLiteral("/snapvault-e2e-XXXXXX")),
+      FProgram(FRoot.path() + QStringLiteral("/bin/snapvault")) {
     if (!FRoot.isValid()) {
         FProblem = QStringLiteral("no temporary folder: ") + FRoot.errorString();
         return;

@@ -17,18 +17,24 @@ public:
     QString Root() const { return FRoot.path(); }
     QString Home() const { return FRoot.path() + QStringLiteral("/home"); }
     QString RuntimeDir() const { return FRoot.path() + QStringLiteral("/runtime"); }
-    QString ProgramPath() const { return FRoot.path() + QStringLiteral("/bin/snapvault"); }
+    QString ProgramPath() const { return FProgram; }
+    // Runs another copy of the program (an installed one) instead.
+    void UseProgram(const QString& path) { FProgram = path; }
     // A path below the sandbox root.
     QString PathOf(const QString& relative) const { return FRoot.filePath(relative); }
 
     // The whole environment of every child: nothing of the developer's own leaks in.
     const QProcessEnvironment& Environment() const { return FEnvironment; }
+    void SetVariable(const QString& name, const QString& value) {
+        FEnvironment.insert(name, value);
+    }
 
     // Keeps the folder after the test (to look at what a failed test left).
     void KeepOnDisk() { FRoot.setAutoRemove(false); }
 
 private:
     QTemporaryDir FRoot;
+    QString FProgram;
     QProcessEnvironment FEnvironment;
     QString FProblem;
 };

@@ -1,0 +1,53 @@
+// The program as `cmake --install` lays it out for the /usr prefix, staged with DESTDIR and run by
+// a user with a fresh home: it finds its data files in share/snapvault/, keeps its settings in the
+// user's configuration folder, and its start-at-login entry starts the installed program.
+#include "e2efixture.h"
+#include "formlayout.h"
+#include "imagechecks.h"
+#include "toolrun.h"
+
+#include <QDir>
+#include <QFile>
+
+using InstallTest = TE2ETest;
+
+TEST_F(InstallTest, StagedProgramFindsItsFilesAndKeepsSettingsWithTheUser) {
+    const QString stage = Sandbox().PathOf(QStringLiteral("stage"));
+    QProcessEnvironment installEnvironment = QProcessEnvironment::systemEnvironment();
+    installEnvironment.insert(QStringLiteral("DESTDIR"), stage);
+    const TToolResult install = RunTool(QStringLiteral("cmake"),
+                                        {QStringLiteral("--install"), QStringLiteral(SVX_BUILD_DIR),
+                                         QStringLiteral("--prefix"), QStringLiteral("/usr")},
+                                        installEnvironment, 60000);
+    ASSERT_TRUE(install.Ok()) << install.Output.constData() << install.Errors.constData();
+
+    const QString program = stage + QStringLiteral("/usr/bin/snapvault");
+    ASSERT_FALSE(QFile::exists(stage + QStringLiteral("/usr/bin/Svx.hlp")));
+    Sandbox().UseProgram(program);
+    Sandbox().SetVariable(QStringLiteral("XDG_CONFIG_DIRS"), stage + QStringLiteral("/etc/xdg"));
+    Sandbox().SetVariable(QStringLiteral("XDG_DATA_DIRS"), stage + QStringLiteral("/usr/share"));
+    // A home without .config: the settings folder is made when needed.
+    ASSERT_TRUE(QDir(Home() + QStringLiteral("/.config")).removeRecursively());
+
+    QProcess* running = nullptr;
+    std::optional<TWindow> window = StartAndWaitForWindow(&running);
+    ASSERT_TRUE(window);
+
+    ASSERT_TRUE(SetActive(*window, true));
+    ASSERT_TRUE(CopyImage(PatternImage(400, 300, 7)));
+    EXPECT_TRUE(WaitUntil([&] { return !ImageFilesIn(Home()).isEmpty(); }, 10000))
+        << "no capture saved in " << Home().toStdString();
+    // F1 shows a topic of the help file, which only lies in the data folder.
+    ASSERT_TRUE(Desktop().Focus(window->Id));
+    ASSERT_TRUE(Desktop().Keys({QStringLiteral("F1")}));
+    const QSize formSize = TFormLayout::Get().FormSize();
+    const std::optional<TWindow> popup = Desktop().WaitForWindow(
+        [&](const TWindow& shown) {
+            return shown.Pid == running->processId() && shown.Geometry.size() != formSize;
+        },
+        5000);
+    EXPECT_TRUE(popup) << "no help pop-up after F1";
+
+    ASSERT_EQ(RunTerminate(), 0);
+    ASSERT_TRUE(WaitForExit(*running, 10000));
+}
