@@ -9,6 +9,8 @@ jobs="$(nproc)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure --timeout 600)
+# The staged installation and the Debian package, installed and removed again.
+scripts/package-test.sh build
 
 # The same logic and widget tests once more with the sanitizers.
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSVX_SANITIZE=ON \

@@ -44,6 +44,8 @@ TSandbox::TSandbox(const QString& display)
     FEnvironment.insert(QStringLiteral("HOME"), Home());
     FEnvironment.insert(QStringLiteral("XDG_RUNTIME_DIR"), RuntimeDir());
     FEnvironment.insert(QStringLiteral("XDG_CONFIG_HOME"), Home() + QStringLiteral("/.config"));
+    // The system's configuration folders (an installed Snapvault's among them) stay out too.
+    FEnvironment.insert(QStringLiteral("XDG_CONFIG_DIRS"), FRoot.filePath(QStringLiteral("xdg")));
     FEnvironment.insert(QStringLiteral("XAUTHORITY"), Home() + QStringLiteral("/.Xauthority"));
     FEnvironment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     FEnvironment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
