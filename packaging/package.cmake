@@ -1,4 +1,4 @@
-# The Debian package: `cpack -G DEB` in the build folder (or scripts/package.sh) makes
+# The Debian package: `cpack -G DEB` in the build folder makes
 # snapvault_<version>_<arch>.deb from the install rules, for the /usr prefix.
 set(SVX_PACKAGE_MAINTAINER "Fennmoor <snapvault@fennmoor.example>"
     CACHE STRING "Maintainer named in the Debian package")
