@@ -4,9 +4,7 @@
 set(SVX_APP_ID org.fennmoor.Snapvault)
 
 install(TARGETS snapvault RUNTIME DESTINATION bin)
-# The sounds are optional: without them the program plays nothing and says so where it is asked to.
 install(FILES resources/Svx.hlp DESTINATION share/snapvault)
-install(FILES resources/beep.wav resources/click.wav DESTINATION share/snapvault OPTIONAL)
 
 install(FILES resources/icons/${SVX_APP_ID}.svg DESTINATION share/icons/hicolor/scalable/apps)
 foreach(size 16 22 24 32 48 64 128 256)

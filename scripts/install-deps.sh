@@ -11,6 +11,8 @@ packages=(
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
   xvfb xauth x11-utils trayer xclip xdotool imagemagick libjpeg-turbo-progs
+  # a private sound server with a null sink for the sound tests
+  pulseaudio pulseaudio-utils
   # installation and package checks
   desktop-file-utils appstream lintian file
 )

@@ -29,7 +29,10 @@ appstreamcli validate --no-net "$stage/share/metainfo/$app.metainfo.xml" >/dev/n
 grep -qx 'Exec="/opt/snapvault/bin/snapvault"' "$desktop_file" || fail "launcher Exec: $(grep ^Exec "$desktop_file")"
 grep -qx 'TryExec=/opt/snapvault/bin/snapvault' "$desktop_file" || fail "launcher TryExec"
 [ -d "$stage/etc/xdg/Fennmoor/Snapvault/$version_text" ] || fail "no installation folder"
-[ -x "$stage/bin/snapvault" ] && [ -f "$stage/share/snapvault/Svx.hlp" ] || fail "program or help file missing"
+[ -x "$stage/bin/snapvault" ] || fail "no program"
+for data in Svx.hlp beep.wav click.wav; do
+  [ -f "$stage/share/snapvault/$data" ] || fail "no $data"
+done
 [ -f "$stage/share/icons/hicolor/scalable/apps/$app.svg" ] || fail "no scalable icon"
 for size in 16 22 24 32 48 64 128 256; do
   icon="$stage/share/icons/hicolor/${size}x${size}/apps/$app.png"

@@ -1,5 +1,6 @@
 #include "platform/linuxplatform.h"
 
+#include "platform/pulsesoundserver.h"
 #include "platform/qtclipboardchain.h"
 #include "platform/qtdesktop.h"
 #include "platform/qtmessageboxes.h"
@@ -10,6 +11,7 @@ TPlatform& LinuxPlatform() {
     static TQtClipboardChain clipboard;
     static TQtDesktop desktop;
     static TUnixSingleInstance instance;
-    static TPlatform services{&boxes, &clipboard, &desktop, &instance};
+    static TPulseSoundServer sound;
+    static TPlatform services{&boxes, &clipboard, &desktop, &instance, &sound};
     return services;
 }

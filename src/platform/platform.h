@@ -4,6 +4,7 @@ class IMessageBoxes;
 class IClipboardChain;
 class IDesktop;
 class ISingleInstance;
+class ISoundServer;
 
 // The services the program takes from the desktop. The running program uses the Linux
 // backends; tests swap in fakes with TScopedPlatform.
@@ -12,6 +13,7 @@ struct TPlatform {
     IClipboardChain* Clipboard = nullptr;
     IDesktop* Desktop = nullptr;
     ISingleInstance* Instance = nullptr;
+    ISoundServer* Sound = nullptr;
 };
 
 // The services in force. Falls back to the Linux backends (created on first use).

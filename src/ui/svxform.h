@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/feedbackevent.h"
 #include "capture/saveformat.h"
 #include "platform/clipboardchain.h"
 #include "ui/updown.h"
@@ -24,6 +25,7 @@ class QSlider;
 class QTabWidget;
 class QToolButton;
 class TJPEGImage;
+class TMediaPlayer;
 class TStowThread;
 
 // The program's only ordinary window and the owner of all its state. Its option controls are
@@ -103,6 +105,7 @@ public:
 
     // ---- non-visual parts ----
     QFileDialog* OpenDialog = nullptr;
+    TMediaPlayer* MediaPlayer = nullptr;
     QList<QAction*> ActionList1;
     QAction* AFinalizeInit = nullptr;
     QAction* APrepareInit = nullptr;
@@ -156,7 +159,7 @@ public:
     void StartBusyIcon();
     void StopBusyIcon();
     // audio (audio/)
-    enum class TFeedbackEvent { SaveStarted, SaveFinished };
+    using TFeedbackEvent = ::TFeedbackEvent;
     void PlayFeedbackSound(TFeedbackEvent event);
     void AudioClick(QObject* sender);
     void ChBeepMode(QObject* sender);

@@ -1,6 +1,7 @@
 // Builds the main window with every page, group and control at the values it starts with,
 // before the settings are read. The option controls come from the option table; everything
 // else is placed here.
+#include "audio/mediaplayer.h"
 #include "platform/programinfo.h"
 #include "ui/optioncontrols.h"
 #include "ui/svxform.h"
@@ -544,10 +545,13 @@ void TSVXForm::CreateControls() {
     OpenDialog->setDefaultSuffix(QStringLiteral("wav"));
     OpenDialog->setNameFilters(
         {QStringLiteral("Wav files (*.wav)"), QStringLiteral("all files (*)")});
-    OpenDialog->setDirectory(QStringLiteral("."));
     OpenDialog->setFileMode(QFileDialog::ExistingFile);
     OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
     // Qt's dialog has no read-only check box to hide, and it never changes the working folder.
+    // Its folder is set each time it is shown.
+    // The wave player: closed, and its sound stopped, when the window goes.
+    MediaPlayer = new TMediaPlayer(this);
+    MediaPlayer->setObjectName(QStringLiteral("MediaPlayer"));
 
     for (const char* name : ActionNames) {
         auto* action = new QAction(QString::fromLatin1(name), this);

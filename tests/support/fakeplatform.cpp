@@ -84,11 +84,37 @@ ISingleInstance::TCloseResult TFakeSingleInstance::RequestClose() {
     return CloseAnswer;
 }
 
+namespace {
+struct TFakeWave : IWaveSound {
+    explicit TFakeWave(const QString& name) : Name(name) {}
+    QString Name;
+};
+} // namespace
+
+std::shared_ptr<IWaveSound> TFakeSoundServer::OpenWave(const QString& fileName) {
+    if (Unplayable.contains(fileName)) {
+        Log.append(QStringLiteral("bad:") + fileName);
+        return nullptr;
+    }
+    Log.append(QStringLiteral("open:") + fileName);
+    return std::make_shared<TFakeWave>(fileName);
+}
+
+void TFakeSoundServer::Play(std::shared_ptr<IWaveSound> sound) {
+    Log.append(QStringLiteral("play:") + static_cast<TFakeWave&>(*sound).Name);
+}
+
+void TFakeSoundServer::PlaySystemSound(TSystemSound sound) {
+    const char* names[] = {"bell", "info", "beep"};
+    Log.append(QString::fromLatin1(names[static_cast<int>(sound)]));
+}
+
 TFakePlatform::TFakePlatform() {
     TPlatform services;
     services.Boxes = &Boxes;
     services.Clipboard = &Clipboard;
     services.Desktop = &Desktop;
     services.Instance = &Instance;
+    services.Sound = &Sound;
     FScope = std::make_unique<TScopedPlatform>(services);
 }

@@ -5,10 +5,13 @@
 #include "platform/messagebox.h"
 #include "platform/platform.h"
 #include "platform/singleinstance.h"
+#include "platform/soundserver.h"
 
 #include <QList>
 #include <QPoint>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 #include <deque>
 #include <memory>
 #include <utility>
@@ -79,6 +82,19 @@ public:
     std::function<void()> OnClose;
 };
 
+// A sound server that records what it is asked in `Log`: "open:NAME" (or "bad:NAME" for a file
+// it cannot open), "play:NAME", "stop", and the system sounds "bell", "info", "beep".
+class TFakeSoundServer : public ISoundServer {
+public:
+    std::shared_ptr<IWaveSound> OpenWave(const QString& fileName) override;
+    void Play(std::shared_ptr<IWaveSound> sound) override;
+    void Stop() override { Log.append(QStringLiteral("stop")); }
+    void PlaySystemSound(TSystemSound sound) override;
+
+    QSet<QString> Unplayable; // files that cannot be opened; every other name can
+    QStringList Log;
+};
+
 // All fakes, put in force for the lifetime of the object.
 class TFakePlatform {
 public:
@@ -87,6 +103,7 @@ public:
     TFakeClipboardChain Clipboard;
     TFakeDesktop Desktop;
     TFakeSingleInstance Instance;
+    TFakeSoundServer Sound;
 
 private:
     std::unique_ptr<TScopedPlatform> FScope;
