@@ -40,6 +40,10 @@ int main(int argc, char* argv[]) {
                 QThread::msleep(SplashPollMs);
             CloseSplash();
         }
+        // A close asked for while a box of the start-up was open came before the event loop
+        // could take it: it is honoured now.
+        if (form.QuitRequested)
+            return 0;
         form.MinimizeTI();
         form.show();
         QApplication::exec();

@@ -23,9 +23,12 @@ void TSVXForm::ShutdownSequence() {
                                       "make sure the working directory is set correctly to avoid "
                                       "this error.");
         request.Caption = QStringLiteral("Unable to write SVX.dat file");
-        request.Icon = TBoxIcon::Information;
+        request.Icon = TBoxIcon::None;
         platform.Boxes->Show(request);
     }
+    // An installation that is gone leaves nothing that would start it at login.
+    if (!InstalledKeyPresent())
+        SetAutoStart(false);
     if (InstanceMutex) {
         platform.Instance->ReleaseLock();
         InstanceMutex = false;

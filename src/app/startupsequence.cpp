@@ -68,10 +68,7 @@ void TSVXForm::StartupSequence(const QStringList& arguments) {
     LabVersion->setText(VersionText.isEmpty() ? QStringLiteral("n/a") : VersionText);
 
     // 5. Settings, or the factory values on a first run.
-    if (!ReadSettings()) {
-        FirstRun = 1;
-        ApplyFactoryDefaults();
-    }
+    ReadSettings();
 
     // 6. Start minimised, never on a first run.
     if (OptStartMinimized->isChecked() && FirstRun == 0)
@@ -97,4 +94,12 @@ void TSVXForm::StartupSequence(const QStringList& arguments) {
     if (!OptActivate->isChecked())
         setWindowTitle(QStringLiteral("Snapvault [disabled]"));
     ActivationUpdating = false;
+
+    // 13. Start at login is offered only where this version is installed.
+    if (InstalledKeyPresent()) {
+        OptAutoStart->setEnabled(true);
+    } else {
+        OptAutoStart->setChecked(false);
+        OptAutoStart->setEnabled(false);
+    }
 }

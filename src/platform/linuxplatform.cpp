@@ -5,6 +5,7 @@
 #include "platform/qtdesktop.h"
 #include "platform/qtmessageboxes.h"
 #include "platform/unixsingleinstance.h"
+#include "platform/xdgautostart.h"
 
 TPlatform& LinuxPlatform() {
     static TQtMessageBoxes boxes;
@@ -12,6 +13,7 @@ TPlatform& LinuxPlatform() {
     static TQtDesktop desktop;
     static TUnixSingleInstance instance;
     static TPulseSoundServer sound;
-    static TPlatform services{&boxes, &clipboard, &desktop, &instance, &sound};
+    static TXdgAutoStart autoStart;
+    static TPlatform services{&boxes, &clipboard, &desktop, &instance, &sound, &autoStart};
     return services;
 }

@@ -5,7 +5,7 @@
 
 class QWidget;
 
-enum class TBoxIcon { Information, Error, Question, Warning };
+enum class TBoxIcon { Information, Error, Question, Warning, None };
 enum class TBoxButtons { Ok, YesNo };
 enum class TBoxResult { Ok, Yes, No };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+class IAutoStart;
 class IMessageBoxes;
 class IClipboardChain;
 class IDesktop;
@@ -14,6 +15,7 @@ struct TPlatform {
     IDesktop* Desktop = nullptr;
     ISingleInstance* Instance = nullptr;
     ISoundServer* Sound = nullptr;
+    IAutoStart* AutoStart = nullptr;
 };
 
 // The services in force. Falls back to the Linux backends (created on first use).

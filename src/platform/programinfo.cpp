@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QStandardPaths>
 
 #ifndef SVX_VERSION_TEXT
 #define SVX_VERSION_TEXT ""
@@ -29,8 +28,7 @@ TProgramPaths CurrentProgramPaths() {
     return ProgramPathsFor(
         executableFolder,
         QFileInfo::exists(QDir(executableFolder).filePath(QStringLiteral("Svx.hlp"))),
-        folder.isWritable(),
-        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+        folder.isWritable(), UserConfigFolder());
 }
 
 } // namespace
@@ -77,4 +75,12 @@ bool DisplayConfigured(QString& why) {
     why = QStringLiteral("Snapvault needs a graphical desktop, but no display is set (neither "
                          "DISPLAY nor WAYLAND_DISPLAY). Start it from a desktop session.");
     return false;
+}
+
+QString UserConfigFolder() {
+    const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
+    // Relative values are invalid by the base-directory rules and are ignored.
+    if (!configured.isEmpty() && QDir::isAbsolutePath(configured))
+        return QDir::cleanPath(configured);
+    return QDir::homePath() + QStringLiteral("/.config");
 }

@@ -29,3 +29,6 @@ int DisplayDepth();
 // Whether a graphical display can be reached at all, asked before the toolkit starts (which
 // would otherwise abort with a plugin error). Explains in `why` when it cannot.
 bool DisplayConfigured(QString& why);
+
+// The user's configuration folder ($XDG_CONFIG_HOME, else ~/.config), without a trailing "/".
+QString UserConfigFolder();

@@ -14,6 +14,8 @@ QMessageBox::Icon ToQt(TBoxIcon icon) {
         return QMessageBox::Question;
     case TBoxIcon::Warning:
         return QMessageBox::Warning;
+    case TBoxIcon::None:
+        return QMessageBox::NoIcon;
     case TBoxIcon::Information:
         break;
     }

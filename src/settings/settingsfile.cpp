@@ -1,15 +1,121 @@
-// SVX.dat, factory values and start at login. Until they exist, the window keeps the values it
-// is built with, and nothing is stored.
+// SVX.dat: a short header and one component record for each persisted option control, read
+// into the live controls at start-up and written from them at shutdown.
+#include "app/splash.h"
+#include "platform/messagebox.h"
+#include "platform/platform.h"
+#include "platform/programinfo.h"
+#include "settings/componentstream.h"
+#include "settings/controlrecord.h"
+#include "ui/optioncontrols.h"
 #include "ui/svxform.h"
 
-bool TSVXForm::ReadSettings() {
-    return true;
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <stdexcept>
+
+namespace {
+
+constexpr int VersionFieldSize = 12;
+// Far beyond any file the program writes (a few kilobytes); a larger one is damaged, and is
+// never read into memory whole.
+constexpr qint64 MaxSettingsFileSize = 1 << 20;
+constexpr int ComboItems = 6;
+
+QByteArray VersionField(const QString& versionText) {
+    QByteArray field = versionText.toLatin1().left(VersionFieldSize);
+    field.resize(VersionFieldSize, '\0');
+    return field;
 }
 
-void TSVXForm::WriteSettings() {}
+int ComboIndex(TComponentReader& reader) {
+    const qint32 index = reader.Int32();
+    // An index outside the lists would leave a list without a choice and reach past the size
+    // tables of the capture.
+    if (index < 0 || index >= ComboItems)
+        throw EComponentFormat("list index out of range");
+    return index;
+}
 
-void TSVXForm::ApplyFactoryDefaults() {}
+} // namespace
 
-void TSVXForm::SysAutoStart(QObject*) {}
+QWidget* TSVXForm::OptionControl(const TOptionControl& entry) const {
+    auto* control = findChild<QWidget*>(entry.Name);
+    Q_ASSERT_X(control, "OptionControl", qPrintable(entry.Name));
+    return control;
+}
 
-void TSVXForm::RestoreJPEGsettings(QObject*) {}
+void TSVXForm::ReadSettingsFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EComponentFormat("cannot open the settings file");
+    if (file.size() > MaxSettingsFileSize)
+        throw EComponentFormat("settings file too large");
+    TComponentReader reader(file.read(MaxSettingsFileSize));
+    file.close();
+
+    if (reader.Byte() != 0)
+        throw EComponentFormat("first-run flag set");
+    const QByteArray version = reader.Bytes(VersionFieldSize);
+    const qsizetype end = version.indexOf('\0');
+    if (QString::fromLatin1(end < 0 ? version : version.left(end)) != VersionText)
+        throw EComponentFormat("another version");
+    const int resizeTo = ComboIndex(reader);
+    const int minImageSize = ComboIndex(reader);
+
+    for (const TOptionControl& entry : OptionControls()) {
+        if (entry.Persisted)
+            ReadControlRecord(reader, entry, *OptionControl(entry));
+    }
+    OptResizeTo->setCurrentIndex(resizeTo);
+    OptMinImageSize->setCurrentIndex(minImageSize);
+    // The start field is stored disabled only while it does not count; a chosen "starting from"
+    // must not come back greyed out.
+    OptDigitFrom->setEnabled(OptDigit->isChecked());
+}
+
+void TSVXForm::ReadSettings() {
+    try {
+        ReadSettingsFile(SettingsFilePath());
+        return;
+    } catch (const EComponentFormat&) {
+    }
+    CloseSplash();
+    TBoxRequest request;
+    request.Text =
+        QStringLiteral("Looks like the first run. Assuming default settings; please check.");
+    request.Caption = QStringLiteral("SVX.dat not found or wrong version");
+    request.Icon = TBoxIcon::None;
+    Platform().Boxes->Show(request);
+    FirstRun = 1;
+    ApplyFactoryDefaults();
+}
+
+QByteArray TSVXForm::SettingsBytes() const {
+    TComponentWriter writer;
+    writer.Byte(FirstRun);
+    for (const char byte : VersionField(VersionText))
+        writer.Byte(std::uint8_t(byte));
+    writer.Int32(OptResizeTo->currentIndex());
+    writer.Int32(OptMinImageSize->currentIndex());
+    for (const TOptionControl& entry : OptionControls()) {
+        if (entry.Persisted)
+            WriteControlRecord(writer, entry, *OptionControl(entry));
+    }
+    return writer.Bytes();
+}
+
+void TSVXForm::WriteSettings() {
+    // The new settings replace the old ones only once they are complete on disk: a crash, a kill
+    // or a full disk during the write leaves the previous file as it was.
+    const QString path = SettingsFilePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    const QByteArray bytes = SettingsBytes();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw std::runtime_error("cannot write the settings file");
+}

@@ -23,5 +23,6 @@ TSVXForm::~TSVXForm() {
 void TSVXForm::closeEvent(QCloseEvent* event) {
     // Closing the window ends the program, even while a save's error box is still open.
     event->accept();
+    QuitRequested = true;
     QCoreApplication::quit();
 }

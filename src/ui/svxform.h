@@ -5,6 +5,7 @@
 #include "platform/clipboardchain.h"
 #include "ui/updown.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QPointer>
 #include <QSet>
@@ -27,6 +28,7 @@ class QToolButton;
 class TJPEGImage;
 class TMediaPlayer;
 class TStowThread;
+struct TOptionControl;
 
 // The program's only ordinary window and the owner of all its state. Its option controls are
 // the settings: every part of the program reads an option from its control when it needs it.
@@ -131,6 +133,9 @@ public:
     TSaveFormat SaveFormat = TSaveFormat::sfBMP; // kept from one capture to the next
     // Set when this process is a second instance (or a `-terminate`) and must end at once.
     bool EndRequested = false;
+    // Set when the program was asked to end (the window closed, `-terminate`), also while a box
+    // of the start-up runs before the event loop does: such a request must not be lost.
+    bool QuitRequested = false;
 
     // ---- handlers ----
     // clipboard (capture/)
@@ -166,10 +171,16 @@ public:
     void ChBeep(QObject* sender);
     void TestBeep(QObject* sender);
     // settings (settings/)
-    bool ReadSettings();
+    // Reads SVX.dat into the controls, or greets a first run and applies the factory values.
+    void ReadSettings();
+    // Writes SVX.dat from the controls; throws when it cannot.
     void WriteSettings();
+    // The bytes WriteSettings stores.
+    QByteArray SettingsBytes() const;
     void ApplyFactoryDefaults();
     void SysAutoStart(QObject* sender);
+    void SetAutoStart(bool enable);
+    bool InstalledKeyPresent() const;
     void RestoreJPEGsettings(QObject* sender);
     // shell (ui/, app/)
     void ChooseOutDir(QObject* sender);
@@ -192,6 +203,8 @@ private:
     void ShutdownSequence();                            // app/shutdownsequence.cpp
     void ShowHelpFor(QWidget* widget);                  // ui/helpcontexts.cpp
     void CaptureClipboardImage();                       // capture/capturesequence.cpp
+    void ReadSettingsFile(const QString& path);         // settings/settingsfile.cpp
+    QWidget* OptionControl(const TOptionControl& entry) const;
 
     QSet<TStowThread*> FRunningThreads; // saves started and not yet completed
 };

@@ -116,5 +116,6 @@ TFakePlatform::TFakePlatform() {
     services.Desktop = &Desktop;
     services.Instance = &Instance;
     services.Sound = &Sound;
+    services.AutoStart = &AutoStart;
     FScope = std::make_unique<TScopedPlatform>(services);
 }

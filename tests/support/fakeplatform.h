@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/autostart.h"
 #include "platform/clipboardchain.h"
 #include "platform/desktop.h"
 #include "platform/messagebox.h"
@@ -95,6 +96,22 @@ public:
     QStringList Log;
 };
 
+// Start at login kept in memory: the entry exists or not, the installation is there or not.
+class TFakeAutoStart : public IAutoStart {
+public:
+    QString SetEntry(bool enable, const QString& programPath) override {
+        if (!Failure.isEmpty())
+            return Failure;
+        EntryProgram = enable ? std::optional<QString>(programPath) : std::nullopt;
+        return {};
+    }
+    bool InstallationPresent(const QString&) override { return Installed; }
+
+    std::optional<QString> EntryProgram; // the program the entry starts, when there is one
+    bool Installed = false;
+    QString Failure; // answered by every change when not empty
+};
+
 // All fakes, put in force for the lifetime of the object.
 class TFakePlatform {
 public:
@@ -104,6 +121,7 @@ public:
     TFakeDesktop Desktop;
     TFakeSingleInstance Instance;
     TFakeSoundServer Sound;
+    TFakeAutoStart AutoStart;
 
 private:
     std::unique_ptr<TScopedPlatform> FScope;

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "fakeplatform.h"
+#include "platform/programinfo.h"
 #include "ui/svxform.h"
+
+#include <QComboBox>
 
 #include <QByteArray>
 #include <QDir>
@@ -9,7 +12,9 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
+#include <optional>
 
 // The help file as shipped with the program.
 inline QString ShippedHelpFile() {
@@ -26,16 +31,23 @@ public:
         // A second instance: start-up ends at the single-instance check, so every control
         // still holds the value the window was built with.
         AsSecondInstance,
-        // The first instance, with the whole start-up sequence.
-        AsFirstInstance
+        // The first instance, with the whole start-up sequence, reading stored settings that
+        // hold the values the window is built with (lists: their first entries).
+        AsFirstInstance,
+        // The first instance of a new installation: no settings, the factory values.
+        AsFirstRun
     };
 
-    explicit TFormUnderTest(TStart start)
+    explicit TFormUnderTest(TStart start, const std::function<void(TFakePlatform&)>& configure = {})
         : FPreviousFolder(QDir::currentPath()), FPreviousConfig(qgetenv("XDG_CONFIG_HOME")) {
         // Nothing the window does may reach the user's own configuration.
         qputenv("XDG_CONFIG_HOME", FFolder.filePath(QStringLiteral("config")).toLocal8Bit());
         QFile::copy(ShippedHelpFile(), FFolder.filePath(QStringLiteral("Svx.hlp")));
+        if (start == TStart::AsFirstInstance)
+            StoreSettings(ResourceSettings());
         Platform.Instance.OtherRunning = start == TStart::AsSecondInstance;
+        if (configure)
+            configure(Platform);
         Form = std::make_unique<TSVXForm>(QStringList{});
         // Start-up moves to the program's folder; the test works in its own.
         QDir::setCurrent(FFolder.path());
@@ -54,6 +66,39 @@ public:
     TFormUnderTest& operator=(const TFormUnderTest&) = delete;
 
     QString Folder() const { return FFolder.path(); }
+
+    // Ends the window (its shutdown runs), puts `settings` in place of whatever it stored (no
+    // file when nothing), and starts a new first instance.
+    void Restart(const std::optional<QByteArray>& settings) {
+        Form.reset();
+        Platform.Boxes.Shown.clear();
+        if (settings)
+            StoreSettings(*settings);
+        else
+            QFile::remove(SettingsFilePath());
+        Platform.Instance.OtherRunning = false;
+        Form = std::make_unique<TSVXForm>(QStringList{});
+        QDir::setCurrent(FFolder.path());
+    }
+
+    // The settings a window built with its resource values stores.
+    QByteArray ResourceSettings() {
+        Platform.Instance.OtherRunning = true;
+        TSVXForm window{QStringList{}};
+        window.VersionText = ProgramVersion();
+        window.OptResizeTo->setCurrentIndex(0);
+        window.OptMinImageSize->setCurrentIndex(0);
+        const QByteArray bytes = window.SettingsBytes();
+        Platform.Boxes.Shown.clear(); // its "already running" box belongs to no test
+        return bytes;
+    }
+
+    static void StoreSettings(const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(SettingsFilePath()).absolutePath());
+        QFile file(SettingsFilePath());
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+    }
 
 private:
     QTemporaryDir FFolder;
