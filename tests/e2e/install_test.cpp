@@ -9,6 +9,26 @@
 #include <QDir>
 #include <QFile>
 
+namespace {
+
+// The value of `key` in the [Desktop Entry] group of a desktop entry file (empty when missing).
+QString DesktopEntryValue(const QString& file, const QString& key) {
+    QFile entry(file);
+    if (!entry.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    bool inGroup = false;
+    while (!entry.atEnd()) {
+        const QString line = QString::fromUtf8(entry.readLine()).trimmed();
+        if (line.startsWith(QLatin1Char('[')))
+            inGroup = line == QStringLiteral("[Desktop Entry]");
+        else if (inGroup && line.startsWith(key + QLatin1Char('=')))
+            return line.mid(key.size() + 1);
+    }
+    return {};
+}
+
+} // namespace
+
 using InstallTest = TE2ETest;
 
 TEST_F(InstallTest, StagedProgramFindsItsFilesAndKeepsSettingsWithTheUser) {
@@ -50,4 +70,23 @@ TEST_F(InstallTest, StagedProgramFindsItsFilesAndKeepsSettingsWithTheUser) {
 
     ASSERT_EQ(RunTerminate(), 0);
     ASSERT_TRUE(WaitForExit(*running, 10000));
+
+    const QString config = Home() + QStringLiteral("/.config");
+    EXPECT_TRUE(QFile::exists(config + QStringLiteral("/Snapvault/SVX.dat")));
+    EXPECT_FALSE(QFile::exists(stage + QStringLiteral("/usr/share/snapvault/SVX.dat")));
+    EXPECT_FALSE(QFile::exists(stage + QStringLiteral("/usr/bin/SVX.dat")));
+
+    // The installation folder in the staged XDG configuration makes start at login available and
+    // chosen on a first run; the entry starts this very program.
+    const QString autostart = config + QStringLiteral("/autostart/SVX.desktop");
+    EXPECT_EQ(DesktopEntryValue(autostart, QStringLiteral("TryExec")).toStdString(),
+              program.toStdString());
+    const QStringList command =
+        QProcess::splitCommand(DesktopEntryValue(autostart, QStringLiteral("Exec")));
+    ASSERT_EQ(command.join(QLatin1Char('|')).toStdString(), program.toStdString());
+    Sandbox().UseProgram(command.first());
+    QProcess* started = StartProgram();
+    ASSERT_NE(started, nullptr);
+    EXPECT_TRUE(WaitForMainWindow(*started)) << "the autostart entry does not start the program";
+    EXPECT_EQ(RunTerminate(), 0);
 }
