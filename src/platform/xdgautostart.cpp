@@ -1,11 +1,11 @@
 #include "platform/xdgautostart.h"
 
+#include "platform/atomicfile.h"
 #include "platform/programinfo.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -88,11 +88,8 @@ QString TXdgAutoStart::SetEntry(bool enable, const QString& programPath) {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return ErrorText(QStringLiteral("write"), path,
                          QStringLiteral("the folder cannot be created"));
-    QSaveFile entry(path);
-    const QByteArray text = AutoStartEntryText(programPath).toUtf8();
-    if (!entry.open(QIODevice::WriteOnly) || entry.write(text) != text.size() || !entry.commit())
-        return ErrorText(QStringLiteral("write"), path, entry.errorString());
-    return {};
+    const QString failure = WriteFileAtomically(path, AutoStartEntryText(programPath).toUtf8());
+    return failure.isEmpty() ? QString() : ErrorText(QStringLiteral("write"), path, failure);
 }
 
 bool TXdgAutoStart::InstallationPresent(const QString& version) {

@@ -221,6 +221,20 @@ TApply FixedIdent(std::initializer_list<const char*> allowed) {
     };
 }
 
+// A range the window fixes: a file with another one is damaged.
+TApply Exactly(int expected) {
+    return [expected](const QString& property, const TTaggedValue& value) {
+        IntegerIn(property, value, expected, expected);
+    };
+}
+
+TApply Checked(QAbstractButton& button) {
+    return [&button](const QString& property, const TTaggedValue& value) {
+        // Checking a radio button unchecks its siblings; a group is never left without a choice.
+        button.setChecked(BooleanOf(property, value));
+    };
+}
+
 TProperties CommonProperties(QWidget& control) {
     return {
         {QStringLiteral("Left"), FixedInteger()},
@@ -253,10 +267,7 @@ TProperties PropertiesOf(const TOptionControl& entry, QWidget& control) {
         properties += {
             {QStringLiteral("HelpContext"), FixedInteger()},
             {QStringLiteral("Caption"), FixedString()},
-            {QStringLiteral("Checked"),
-             [&box](const QString& property, const TTaggedValue& value) {
-                 box.setChecked(BooleanOf(property, value));
-             }},
+            {QStringLiteral("Checked"), Checked(box)},
             {QStringLiteral("State"),
              [&box](const QString& property, const TTaggedValue& value) {
                  // A two-state box: only "checked" is checked.
@@ -273,11 +284,7 @@ TProperties PropertiesOf(const TOptionControl& entry, QWidget& control) {
         properties += {
             {QStringLiteral("Caption"), FixedString()},
             {QStringLiteral("TabStop"), FixedBoolean()},
-            {QStringLiteral("Checked"),
-             [&button](const QString& property, const TTaggedValue& value) {
-                 // Checking one unchecks its siblings; a group is never left without a choice.
-                 button.setChecked(BooleanOf(property, value));
-             }},
+            {QStringLiteral("Checked"), Checked(button)},
         };
         break;
     }
@@ -321,15 +328,8 @@ TProperties PropertiesOf(const TOptionControl& entry, QWidget& control) {
         properties += {
             {QStringLiteral("Associate"), FixedIdent({"SVXForm.DigitsEdit", "DigitsEdit"})},
             {QStringLiteral("Wrap"), FixedBoolean()},
-            // The range is the window's own; a file with another one is damaged.
-            {QStringLiteral("Min"),
-             [&upDown](const QString& property, const TTaggedValue& value) {
-                 IntegerIn(property, value, upDown.Min(), upDown.Min());
-             }},
-            {QStringLiteral("Max"),
-             [&upDown](const QString& property, const TTaggedValue& value) {
-                 IntegerIn(property, value, upDown.Max(), upDown.Max());
-             }},
+            {QStringLiteral("Min"), Exactly(upDown.Min())},
+            {QStringLiteral("Max"), Exactly(upDown.Max())},
             {QStringLiteral("Position"),
              [&upDown](const QString& property, const TTaggedValue& value) {
                  upDown.SetPosition(IntegerIn(property, value, upDown.Min(), upDown.Max()));
@@ -347,14 +347,8 @@ TProperties PropertiesOf(const TOptionControl& entry, QWidget& control) {
             {QStringLiteral("SelStart"), FixedInteger()},
             {QStringLiteral("TickMarks"), FixedIdent({"tmBottomRight", "tmTopLeft", "tmBoth"})},
             {QStringLiteral("TickStyle"), FixedIdent({"tsNone", "tsAuto", "tsManual"})},
-            {QStringLiteral("Min"),
-             [&slider](const QString& property, const TTaggedValue& value) {
-                 IntegerIn(property, value, slider.minimum(), slider.minimum());
-             }},
-            {QStringLiteral("Max"),
-             [&slider](const QString& property, const TTaggedValue& value) {
-                 IntegerIn(property, value, slider.maximum(), slider.maximum());
-             }},
+            {QStringLiteral("Min"), Exactly(slider.minimum())},
+            {QStringLiteral("Max"), Exactly(slider.maximum())},
             {QStringLiteral("Position"),
              [&slider](const QString& property, const TTaggedValue& value) {
                  slider.setValue(IntegerIn(property, value, slider.minimum(), slider.maximum()));

@@ -1,6 +1,7 @@
 // SVX.dat: a short header and one component record for each persisted option control, read
 // into the live controls at start-up and written from them at shutdown.
 #include "app/splash.h"
+#include "platform/atomicfile.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
 #include "platform/programinfo.h"
@@ -15,7 +16,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <stdexcept>
 
 namespace {
@@ -114,8 +114,7 @@ void TSVXForm::WriteSettings() {
     // or a full disk during the write leaves the previous file as it was.
     const QString path = SettingsFilePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    const QByteArray bytes = SettingsBytes();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw std::runtime_error("cannot write the settings file");
+    const QString failure = WriteFileAtomically(path, SettingsBytes());
+    if (!failure.isEmpty())
+        throw std::runtime_error(failure.toStdString());
 }

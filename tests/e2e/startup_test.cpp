@@ -137,8 +137,9 @@ TEST_F(StartupTest, KilledInstanceDoesNotBlockNextStart) {
     const std::optional<TWindow> mainWindow = StartAndWaitForWindow(&next);
     ASSERT_TRUE(mainWindow) << "the next start shows no main window";
     for (const TWindow& window : Desktop().WindowsOf(next->processId())) {
-        if (window.Id != mainWindow->Id)
+        if (window.Id != mainWindow->Id) {
             EXPECT_NE(window.Name, AlreadyRunningCaption) << window.Describe().toStdString();
+        }
     }
     // The new instance took over the name a later -terminate looks for.
     EXPECT_EQ(RunTerminate(), 0);

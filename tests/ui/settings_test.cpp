@@ -137,8 +137,9 @@ TEST(SettingsFile, EveryControlStateRoundTrips) {
         EXPECT_TRUE(second.Platform.Boxes.Shown.isEmpty());
         EXPECT_TRUE(c.Holds(*second.Form));
         // What was read is written again unchanged.
-        if (c.WrittenAgainUnchanged)
+        if (c.WrittenAgainUnchanged) {
             EXPECT_EQ(second.Form->SettingsBytes(), stored);
+        }
     }
 }
 
@@ -303,3 +304,24 @@ TEST(FactoryValues, JpegResetChangesOnlyTheJpegPage) {
 }
 
 } // namespace
+
+TEST(FactoryValues, FinalizeLeavesFactorySettingsThatTheNextStartRejects) {
+    TFormUnderTest window(TFormUnderTest::TStart::AsFirstInstance);
+    TSVXForm& form = *window.Form;
+    form.NameEdit->setText("Mine");
+    QAction* finalize = form.findChild<QAction*>("AFinalizeInit");
+    finalize->trigger(); // not armed: nothing
+    EXPECT_TRUE(window.Platform.Boxes.Shown.isEmpty());
+    form.findChild<QAction*>("APrepareInit")->trigger();
+    window.Platform.Boxes.Answers.push_back(TBoxResult::No);
+    finalize->trigger();
+    EXPECT_EQ(form.NameEdit->text(), "Mine");
+    finalize->trigger(); // answered Yes
+    ASSERT_EQ(window.Platform.Boxes.Shown.size(), 2);
+    EXPECT_EQ(window.Platform.Boxes.Shown.last().Text, "Really finalize?");
+    EXPECT_EQ(form.NameEdit->text(), "SVX");
+    EXPECT_EQ(form.SettingsBytes().at(0), 1);
+    window.Form.reset(); // writes the settings
+    window.Form = std::make_unique<TSVXForm>(QStringList{});
+    EXPECT_TRUE(HasFirstRunBox(window.Platform.Boxes));
+}

@@ -1,0 +1,199 @@
+// Settings across real starts: the first-run greeting and the factory values, options kept over a
+// restart, damaged files replaced, start at login, and a shutdown killed at any moment.
+#include "e2efixture.h"
+#include "imagechecks.h"
+#include "tinyfilesystem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QThread>
+#include <csignal>
+
+namespace {
+
+const QString GreetingCaption = QStringLiteral("SVX.dat not found or wrong version");
+const QString GreetingText =
+    QStringLiteral("Looks like the first run. Assuming default settings; please check.");
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class SettingsTest : public TE2ETest {
+protected:
+    QString SettingsFile() { return Sandbox().PathOf(QStringLiteral("bin/SVX.dat")); }
+
+    // Starts the program, waits for its window; the greetings seen on the way.
+    QList<TWindow> Start(QProcess** program) {
+        *program = StartProgram();
+        QList<TWindow> seen;
+        EXPECT_TRUE(*program && WaitForMainWindow(**program, 15000, &seen));
+        QList<TWindow> greetings;
+        for (const TWindow& window : seen) {
+            if (window.Name == GreetingCaption &&
+                std::none_of(greetings.begin(), greetings.end(),
+                             [&](const TWindow& known) { return known.Id == window.Id; }))
+                greetings.append(window);
+        }
+        return greetings;
+    }
+
+    void Terminate(QProcess& program) {
+        EXPECT_EQ(RunTerminate(), 0);
+        EXPECT_EQ(WaitForExit(program, 10000), 0);
+    }
+};
+
+TEST_F(SettingsTest, FirstRunGreetsOnceThenOptionsComeBack) {
+    QProcess* program = nullptr;
+    const QList<TWindow> greetings = Start(&program);
+    ASSERT_EQ(greetings.size(), 1);
+    EXPECT_TRUE(BoxFitsText(greetings.first(), GreetingText, QMessageBox::NoIcon));
+    std::optional<TWindow> window = WaitForMainWindow(*program);
+    ASSERT_TRUE(window);
+    // Factory values: capturing, JPEG, base name SVX, numbered automatically, into the home
+    // folder, pictures of 320 x 200 and more.
+    EXPECT_EQ(Desktop().WindowName(window->Id), ActiveCaption);
+    const QImage picture = PatternImage(400, 300, 7);
+    ASSERT_TRUE(CopyImage(picture));
+    EXPECT_FALSE(WaitForImageFile(Home() + QStringLiteral("/SVX0001.jpg")).isNull());
+
+    // Options changed in the window are there after the next start, without a greeting.
+    ASSERT_TRUE(SetChecked(*window, QStringLiteral("PngOut"), true));
+    ASSERT_TRUE(TypeInto(*window, QStringLiteral("NameEdit"), QStringLiteral("Kept")));
+    Terminate(*program);
+    ASSERT_TRUE(QFile::exists(SettingsFile()));
+    EXPECT_TRUE(Start(&program).isEmpty()) << "greeted although the settings were stored";
+    ASSERT_TRUE(CopyImage(PatternImage(401, 300, 8)));
+    const QImage saved = WaitForImageFile(Home() + QStringLiteral("/Kept0001.png"));
+    EXPECT_TRUE(SamePixels(PatternImage(401, 300, 8), saved));
+    Terminate(*program);
+}
+
+TEST_F(SettingsTest, DamagedFilesGreetAndAreReplacedBySoundOnes) {
+    QRandomGenerator random(42);
+    QByteArray noise(4000, '\0');
+    for (char& byte : noise)
+        byte = char(random.bounded(256));
+    QProcess* program = nullptr;
+    Start(&program);
+    Terminate(*program);
+    const QByteArray sound = ReadAll(SettingsFile());
+    ASSERT_GT(sound.size(), 1000);
+    const struct {
+        const char* Why;
+        QByteArray Bytes;
+    } damaged[] = {
+        {"empty", QByteArray()}, {"random bytes", noise}, {"cut short", sound.left(700)}};
+    for (const auto& file : damaged) {
+        SCOPED_TRACE(file.Why);
+        ASSERT_TRUE(WriteAll(SettingsFile(), file.Bytes));
+        EXPECT_EQ(Start(&program).size(), 1);
+        Terminate(*program);
+        EXPECT_EQ(ReadAll(SettingsFile()), sound);
+    }
+}
+
+TEST_F(SettingsTest, LoginEntryOnlyWhereThisVersionIsInstalled) {
+    const QString entry = Home() + QStringLiteral("/.config/autostart/SVX.desktop");
+    for (const bool installed : {false, true}) {
+        SCOPED_TRACE(installed ? "installed" : "not installed");
+        // The installation marker of the version the program carries (see the about tab).
+        const QString marker = Home() + QStringLiteral("/.config/Fennmoor/Snapvault/") +
+                               QStringLiteral(SVX_VERSION_TEXT);
+        if (installed)
+            QDir().mkpath(marker);
+        QProcess* program = nullptr;
+        Start(&program);
+        EXPECT_EQ(QFile::exists(entry), installed);
+        if (installed) {
+            EXPECT_TRUE(
+                ReadAll(entry).contains("Exec=\"" + Sandbox().ProgramPath().toUtf8() + "\""));
+        }
+        Terminate(*program);
+        EXPECT_EQ(QFile::exists(entry), installed) << "after the shutdown";
+        QFile::remove(SettingsFile());
+    }
+}
+
+TEST_F(SettingsTest, ShutdownKilledAtAnyMomentLeavesReadableSettings) {
+    QProcess* program = nullptr;
+    Start(&program);
+    Terminate(*program);
+    const QByteArray sound = ReadAll(SettingsFile());
+    ASSERT_FALSE(sound.isEmpty());
+    for (const int delayMs : {0, 2, 5, 10, 20, 40, 80}) {
+        SCOPED_TRACE(delayMs);
+        ASSERT_TRUE(Start(&program).isEmpty());
+        QProcess* terminator = StartProgram({QStringLiteral("-terminate")});
+        ASSERT_NE(terminator, nullptr);
+        QThread::msleep(delayMs);
+        ::kill(pid_t(program->processId()), SIGKILL);
+        WaitForExit(*program, 10000);
+        WaitForExit(*terminator, 10000);
+        // The old file or the new one, each whole: the options did not change.
+        EXPECT_EQ(ReadAll(SettingsFile()), sound);
+    }
+}
+
+TEST_F(SettingsTest, FullDiskKeepsTheOldSettingsAndSaysSo) {
+    // Without the help file beside it the program keeps its settings in the user's configuration
+    // folder, which here is a tiny file system.
+    QFile::remove(Sandbox().PathOf(QStringLiteral("bin/Svx.hlp")));
+    const QString folder = Home() + QStringLiteral("/.config/Snapvault");
+    const TTinyFileSystem tiny(folder, Sandbox().Environment());
+    if (!tiny.Mounted())
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    QProcess* program = nullptr;
+    Start(&program);
+    Terminate(*program);
+    const QByteArray before = ReadAll(folder + QStringLiteral("/SVX.dat"));
+    ASSERT_FALSE(before.isEmpty());
+
+    EXPECT_TRUE(Start(&program).isEmpty());
+    std::optional<TWindow> window = WaitForMainWindow(*program);
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(SetChecked(*window, QStringLiteral("BitmapOut"), true));
+    QFile filler(folder + QStringLiteral("/filler"));
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+    while (filler.write(QByteArray(4096, 'x')) > 0 && filler.flush()) {
+    }
+    filler.close();
+    QProcess* terminator = StartProgram({QStringLiteral("-terminate")});
+    const std::optional<TWindow> box =
+        WaitForBox(program->processId(), QStringLiteral("Unable to write SVX.dat file"));
+    ASSERT_TRUE(box) << "no cannot-save box";
+    EXPECT_TRUE(
+        BoxFitsText(*box,
+                    QStringLiteral("Cannot save your settings. Check write permissions and\n"
+                                   "make sure the working directory is set correctly to "
+                                   "avoid this error."),
+                    QMessageBox::NoIcon));
+    EXPECT_TRUE(AnswerBox(*box));
+    EXPECT_EQ(WaitForExit(*program, 10000), 0);
+    EXPECT_EQ(WaitForExit(*terminator, 10000), 0);
+    EXPECT_EQ(ReadAll(folder + QStringLiteral("/SVX.dat")), before) << "the old settings are lost";
+}
+
+TEST_F(SettingsTest, TerminateDuringTheFirstRunGreetingEndsTheProgram) {
+    QProcess* program = StartProgram();
+    ASSERT_NE(program, nullptr);
+    const std::optional<TWindow> greeting = WaitForBox(program->processId(), GreetingCaption);
+    ASSERT_TRUE(greeting);
+    EXPECT_EQ(RunTerminate(), 0);
+    // Whether the box is still up or went with the request, the program ends once it is gone.
+    if (const auto stillUp = WaitForBox(program->processId(), GreetingCaption, 500))
+        AnswerBox(*stillUp);
+    EXPECT_EQ(WaitForExit(*program, 10000), 0)
+        << "the close asked for during the greeting was lost";
+    EXPECT_TRUE(QFile::exists(SettingsFile()));
+}
