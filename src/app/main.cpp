@@ -2,6 +2,7 @@
 #include "platform/messagebox.h"
 #include "platform/platform.h"
 #include "platform/programinfo.h"
+#include "tray/trayicon.h"
 #include "ui/svxform.h"
 
 #include <QApplication>
@@ -45,7 +46,9 @@ int main(int argc, char* argv[]) {
         if (form.QuitRequested)
             return 0;
         form.MinimizeTI();
-        form.show();
+        // Started into the notification area, the window shows when the icon is clicked.
+        if (!form.TrayIcon->WindowInTray())
+            form.show();
         QApplication::exec();
         // `form` waits for running saves and runs its shutdown when it goes out of scope.
     } catch (const std::exception& error) {

@@ -9,6 +9,7 @@
 #include "platform/singleinstance.h"
 #include "ui/svxform.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
@@ -91,6 +92,9 @@ void TSVXForm::StartupSequence(const QStringList& arguments) {
     NextViewer = platform.Clipboard->Join();
     bool allowChange = true;
     DigitChange(DigitsUD, allowChange, DigitsUD->Position(), TUpDownDirection::updNone);
+    // The menu's mark too: the window's own values leave capture off.
+    ShowActivationIcon();
+    Activate1->setChecked(OptActivate->isChecked());
     if (!OptActivate->isChecked())
         setWindowTitle(QStringLiteral("Snapvault [disabled]"));
     ActivationUpdating = false;

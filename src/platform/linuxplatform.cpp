@@ -4,6 +4,7 @@
 #include "platform/qtclipboardchain.h"
 #include "platform/qtdesktop.h"
 #include "platform/qtmessageboxes.h"
+#include "platform/qttraybackend.h"
 #include "platform/unixsingleinstance.h"
 #include "platform/xdgautostart.h"
 
@@ -15,5 +16,7 @@ TPlatform& LinuxPlatform() {
     static TPulseSoundServer sound;
     static TXdgAutoStart autoStart;
     static TPlatform services{&boxes, &clipboard, &desktop, &instance, &sound, &autoStart};
+    static TQtTrayHost tray;
+    services.Tray = &tray;
     return services;
 }

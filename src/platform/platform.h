@@ -6,6 +6,7 @@ class IClipboardChain;
 class IDesktop;
 class ISingleInstance;
 class ISoundServer;
+class ITrayHost;
 
 // The services the program takes from the desktop. The running program uses the Linux
 // backends; tests swap in fakes with TScopedPlatform.
@@ -16,6 +17,7 @@ struct TPlatform {
     ISingleInstance* Instance = nullptr;
     ISoundServer* Sound = nullptr;
     IAutoStart* AutoStart = nullptr;
+    ITrayHost* Tray = nullptr;
 };
 
 // The services in force. Falls back to the Linux backends (created on first use).

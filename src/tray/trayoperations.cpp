@@ -1,41 +1,119 @@
-// The window operations behind the activation state and, later, the notification-area icon.
-// The icon itself is not there yet: the steps that would drive it do nothing.
+// The window operations behind the activation state and the notification-area icon.
+#include "app/splash.h"
+#include "platform/messagebox.h"
+#include "platform/platform.h"
+#include "tray/trayicon.h"
 #include "ui/svxform.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QMenu>
 
-void TSVXForm::ToggleActivate(QObject*) {
+namespace {
+// Steps of the busy animation.
+constexpr int BusyIntervalMs = 50;
+} // namespace
+
+void TSVXForm::CreateTrayIcon() {
+    TheImageList = TrayArtwork::StateImages();
+    RunningImageList = TrayArtwork::BusyImages();
+
+    TrayPopupMenu = new QMenu(this);
+    TrayPopupMenu->setObjectName(QStringLiteral("TrayPopupMenu"));
+    const auto addItem = [this](const char* name, const QString& caption) {
+        QAction* item = TrayPopupMenu->addAction(caption);
+        item->setObjectName(QString::fromLatin1(name));
+        return item;
+    };
+    Restore1 = addItem("Restore1", QStringLiteral("&Restore"));
+    TrayPopupMenu->setDefaultAction(Restore1); // drawn bold
+    Activate1 = addItem("Activate1", QStringLiteral("&Activate"));
+    Activate1->setCheckable(true);
+    Activate1->setChecked(true);
+    Quit1 = addItem("Quit1", QStringLiteral("&Quit"));
+    connect(Restore1, &QAction::triggered, this, [this] { RestoreFromTI(Restore1); });
+    connect(Activate1, &QAction::triggered, this, [this] { ToggleActivate(Activate1); });
+    connect(Quit1, &QAction::triggered, this, [this] { Quit(Quit1); });
+
+    TrayIcon = new TTrayIcon(this);
+    TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
+    TrayIcon->SetHint(QStringLiteral("Snapvault"));
+    TrayIcon->SetPopupMenu(TrayPopupMenu, TTrayIconMessage::imRightClickUp);
+    TrayIcon->RestoreOn = TTrayIconMessage::imLeftClickUp;
+    TrayIcon->SetIcons(&TheImageList);
+    TrayIcon->SetIconIndex(0);
+}
+
+void TSVXForm::ToggleActivate(QObject* sender) {
     if (ActivationUpdating)
         return;
     ActivationUpdating = true;
+    if (sender == Activate1)
+        OptActivate->toggle(); // its own handler, this one, returns at once
+    Activate1->setChecked(OptActivate->isChecked());
+    ShowActivationIcon();
     setWindowTitle(OptActivate->isChecked() ? QStringLiteral("Snapvault")
                                             : QStringLiteral("Snapvault [disabled]"));
     ActivationUpdating = false;
 }
 
-void TSVXForm::ToggleSystray(QObject*) {}
-
-void TSVXForm::RestoreFromTI(QObject*) {
-    showNormal();
-    raise();
-    activateWindow();
+void TSVXForm::ShowActivationIcon() {
+    TrayIcon->SetIconIndex(OptActivate->isChecked() ? 0 : 1);
 }
 
-void TSVXForm::RestoreTI(QObject*) {}
+void TSVXForm::ToggleSystray(QObject*) {
+    if (OptMinToSysT->isChecked()) {
+        if (TrayIcon->SetVisible(true))
+            return;
+        // No notification area: the program goes on without the icon (it appears when a
+        // panel does), and minimising keeps the taskbar entry.
+        CloseSplash();
+        TBoxRequest request;
+        request.Text = QStringLiteral("Cannot Create System Shell Notification Icon.");
+        request.Caption = QStringLiteral("Snapvault");
+        request.Icon = TBoxIcon::Error;
+        Platform().Boxes->Show(request);
+    } else if (TrayIcon->Visible()) {
+        TrayIcon->SetVisible(false);
+    }
+}
+
+void TSVXForm::RestoreFromTI(QObject*) {
+    TrayIcon->Restore();
+}
+
+void TSVXForm::RestoreTI(QObject*) {
+    TrayIcon->Restore();
+}
 
 void TSVXForm::Quit(QObject*) {
-    close();
+    // Straight to the application: the window may be hidden in the tray, or never shown.
+    QCoreApplication::quit();
 }
 
 void TSVXForm::MinimizeTI() {
     if (!StartMinimizePending)
         return;
     StartMinimizePending = false;
-    if (OptStartMinimized->isChecked())
+    if (!OptStartMinimized->isChecked())
+        return;
+    if (OptMinToSysT->isChecked())
+        TrayIcon->Minimize();
+    else
         setWindowState(windowState() | Qt::WindowMinimized);
 }
 
-void TSVXForm::StartBusyIcon() {}
+void TSVXForm::StartBusyIcon() {
+    TrayIcon->SetAnimateInterval(BusyIntervalMs);
+    TrayIcon->SetIcons(&RunningImageList);
+    TrayIcon->SetAnimate(true);
+}
 
-void TSVXForm::StopBusyIcon() {}
+void TSVXForm::StopBusyIcon() {
+    TrayIcon->SetAnimate(false);
+    TrayIcon->SetIcons(&TheImageList);
+    // The image of the state the program is in: green would claim capture is on when the
+    // user has switched it off during the save.
+    ShowActivationIcon();
+}

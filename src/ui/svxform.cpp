@@ -2,12 +2,14 @@
 
 #include "platform/clipboardchain.h"
 #include "platform/platform.h"
+#include "tray/trayicon.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 
 TSVXForm::TSVXForm(const QStringList& arguments, QWidget* parent) : QWidget(parent) {
     CreateControls();
+    CreateTrayIcon();
     ConnectHandlers();
     StartupSequence(arguments);
 }
@@ -16,6 +18,8 @@ TSVXForm::~TSVXForm() {
     // No screenshot is lost on the way out: every running save completes first. Nothing new is
     // captured meanwhile: the user has asked the program to end.
     disconnect(Platform().Clipboard, &IClipboardChain::DrawClipboard, this, nullptr);
+    // The icon goes first: clicks on it while the window ends have nothing left to reach.
+    TrayIcon->EndSession();
     WaitForRunningSaves();
     ShutdownSequence();
 }

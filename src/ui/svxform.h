@@ -3,6 +3,7 @@
 #include "audio/feedbackevent.h"
 #include "capture/saveformat.h"
 #include "platform/clipboardchain.h"
+#include "tray/trayartwork.h"
 #include "ui/updown.h"
 
 #include <QByteArray>
@@ -20,6 +21,7 @@ class QFileDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QRadioButton;
 class QSlider;
@@ -29,6 +31,7 @@ class TJPEGImage;
 class TMediaPlayer;
 class TStowThread;
 struct TOptionControl;
+class TTrayIcon;
 
 // The program's only ordinary window and the owner of all its state. Its option controls are
 // the settings: every part of the program reads an option from its control when it needs it.
@@ -111,6 +114,14 @@ public:
     QList<QAction*> ActionList1;
     QAction* AFinalizeInit = nullptr;
     QAction* APrepareInit = nullptr;
+    // The notification-area icon, its images and its menu (tray/).
+    TTrayIcon* TrayIcon = nullptr;
+    TImageList TheImageList;
+    TImageList RunningImageList;
+    QMenu* TrayPopupMenu = nullptr;
+    QAction* Restore1 = nullptr;
+    QAction* Activate1 = nullptr;
+    QAction* Quit1 = nullptr;
 
     // ---- run-time state ----
     TViewerHandle NextViewer = 0;
@@ -163,6 +174,7 @@ public:
     void MinimizeTI();
     void StartBusyIcon();
     void StopBusyIcon();
+    void ShowActivationIcon();
     // audio (audio/)
     using TFeedbackEvent = ::TFeedbackEvent;
     void PlayFeedbackSound(TFeedbackEvent event);
@@ -199,6 +211,7 @@ protected:
 private:
     void CreateControls();  // ui/svxformcontrols.cpp: every control at its resource value
     void ConnectHandlers(); // ui/svxformhandlers.cpp: controls and actions to their handlers
+    void CreateTrayIcon();  // tray/trayoperations.cpp: the icon, its images and its menu
     void StartupSequence(const QStringList& arguments); // app/startupsequence.cpp
     void ShutdownSequence();                            // app/shutdownsequence.cpp
     void ShowHelpFor(QWidget* widget);                  // ui/helpcontexts.cpp

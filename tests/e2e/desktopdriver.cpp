@@ -3,6 +3,7 @@
 #include "toolrun.h"
 
 #include <QHash>
+#include <algorithm>
 
 namespace {
 
@@ -100,6 +101,25 @@ QList<TWindow> TDesktopDriver::WindowsOf(qint64 pid) const {
     return windows;
 }
 
+QList<TWindow> TDesktopDriver::EmbeddedWindowsOf(qint64 pid) const {
+    const TToolResult result = RunTool(XdotoolProgram,
+                                       {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                        QStringLiteral("--pid"), QString::number(pid)},
+                                       FEnvironment, 5000);
+    const QList<TWindow> topLevel = WindowsOf(pid);
+    QList<TWindow> windows;
+    for (quint64 id : ParseIds(result.Output)) {
+        const bool isTopLevel =
+            std::any_of(topLevel.begin(), topLevel.end(),
+                        [id](const TWindow& window) { return window.Id == id; });
+        if (isTopLevel)
+            continue;
+        if (std::optional<TWindow> window = Inspect(id))
+            windows.append(*window);
+    }
+    return windows;
+}
+
 std::optional<TWindow>
 TDesktopDriver::WaitForWindow(const std::function<bool(const TWindow&)>& match,
                               int timeoutMs) const {
@@ -165,8 +185,13 @@ bool TDesktopDriver::MoveTo(const QPoint& screenPos) const {
 }
 
 bool TDesktopDriver::ClickAt(const QPoint& screenPos) const {
+    return ClickAt(screenPos, 1);
+}
+
+bool TDesktopDriver::ClickAt(const QPoint& screenPos, int button) const {
     return Xdotool({QStringLiteral("mousemove"), QString::number(screenPos.x()),
-                    QString::number(screenPos.y()), QStringLiteral("click"), QStringLiteral("1")});
+                    QString::number(screenPos.y()), QStringLiteral("click"),
+                    QString::number(button)});
 }
 
 QImage TDesktopDriver::WindowPicture(quint64 id) const {

@@ -30,6 +30,8 @@ public:
     QList<TWindow> VisibleWindows() const;
     // The mapped top-level windows of one process.
     QList<TWindow> WindowsOf(qint64 pid) const;
+    // The mapped windows of one process that live inside another client's window (tray icons).
+    QList<TWindow> EmbeddedWindowsOf(qint64 pid) const;
     // Polls until a mapped window satisfies `match`; the first such window.
     std::optional<TWindow> WaitForWindow(const std::function<bool(const TWindow&)>& match,
                                          int timeoutMs) const;
@@ -49,6 +51,8 @@ public:
     bool MoveTo(const QPoint& screenPos) const;
     // Moves the pointer to a screen position and clicks the left button.
     bool ClickAt(const QPoint& screenPos) const;
+    // The same with another button (1 left, 2 middle, 3 right).
+    bool ClickAt(const QPoint& screenPos, int button) const;
     // A picture of a window's client area (null when it cannot be taken).
     QImage WindowPicture(quint64 id) const;
     // Saves a picture of the whole screen.

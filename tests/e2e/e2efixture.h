@@ -95,6 +95,10 @@ protected:
     // Waits until `path` exists with all its bytes; the decoded image (null on timeout).
     QImage WaitForImageFile(const QString& path, int timeoutMs = 10000) const;
 
+    // The suite's tray: taken away and brought back (a panel restarting).
+    static void StopTray() { FServer->StopTray(); }
+    static bool StartTray() { return FServer->TrayRunning() || FServer->StartTray(); }
+
     TSandbox& Sandbox() { return *FSandbox; }
     TDesktopDriver& Desktop() { return *FDesktop; }
     TClipboardFeeder& Clipboard() { return *FClipboard; }

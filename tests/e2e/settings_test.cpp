@@ -30,7 +30,12 @@ bool WriteAll(const QString& path, const QByteArray& bytes) {
 
 class SettingsTest : public TE2ETest {
 protected:
-    QString SettingsFile() { return Sandbox().PathOf(QStringLiteral("bin/SVX.dat")); }
+    // Beside the program while the help file lies there, else in the configuration folder.
+    QString SettingsFile() {
+        return QFile::exists(Sandbox().PathOf(QStringLiteral("bin/Svx.hlp")))
+                   ? Sandbox().PathOf(QStringLiteral("bin/SVX.dat"))
+                   : Home() + QStringLiteral("/.config/Snapvault/SVX.dat");
+    }
 
     // Starts the program, waits for its window; the greetings seen on the way.
     QList<TWindow> Start(QProcess** program) {
@@ -45,6 +50,17 @@ protected:
                 greetings.append(window);
         }
         return greetings;
+    }
+
+    // A first run whose settings let later starts show the window (the factory values start
+    // minimised into the tray); the settings it stored.
+    QByteArray FirstRunShowingLaterStarts() {
+        QProcess* program = nullptr;
+        Start(&program);
+        const std::optional<TWindow> window = WaitForMainWindow(*program);
+        EXPECT_TRUE(window && SetChecked(*window, QStringLiteral("OptStartMinimized"), false));
+        Terminate(*program);
+        return ReadAll(SettingsFile());
     }
 
     void Terminate(QProcess& program) {
@@ -69,6 +85,7 @@ TEST_F(SettingsTest, FirstRunGreetsOnceThenOptionsComeBack) {
 
     // Options changed in the window are there after the next start, without a greeting.
     ASSERT_TRUE(SetChecked(*window, QStringLiteral("PngOut"), true));
+    ASSERT_TRUE(SetChecked(*window, QStringLiteral("OptStartMinimized"), false));
     ASSERT_TRUE(TypeInto(*window, QStringLiteral("NameEdit"), QStringLiteral("Kept")));
     Terminate(*program);
     ASSERT_TRUE(QFile::exists(SettingsFile()));
@@ -127,9 +144,7 @@ TEST_F(SettingsTest, LoginEntryOnlyWhereThisVersionIsInstalled) {
 
 TEST_F(SettingsTest, ShutdownKilledAtAnyMomentLeavesReadableSettings) {
     QProcess* program = nullptr;
-    Start(&program);
-    Terminate(*program);
-    const QByteArray sound = ReadAll(SettingsFile());
+    const QByteArray sound = FirstRunShowingLaterStarts();
     ASSERT_FALSE(sound.isEmpty());
     for (const int delayMs : {0, 2, 5, 10, 20, 40, 80}) {
         SCOPED_TRACE(delayMs);
@@ -154,9 +169,7 @@ TEST_F(SettingsTest, FullDiskKeepsTheOldSettingsAndSaysSo) {
     if (!tiny.Mounted())
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
     QProcess* program = nullptr;
-    Start(&program);
-    Terminate(*program);
-    const QByteArray before = ReadAll(folder + QStringLiteral("/SVX.dat"));
+    const QByteArray before = FirstRunShowingLaterStarts();
     ASSERT_FALSE(before.isEmpty());
 
     EXPECT_TRUE(Start(&program).isEmpty());

@@ -30,7 +30,10 @@ TEST_F(StartupTest, ShowsSplashThenWindowWhoseCaptionFollowsActivate) {
     // A first run's greeting closes the splash at once: the splash is looked for on the start
     // after it, which reads the stored settings.
     QProcess* firstRun = nullptr;
-    ASSERT_TRUE(StartAndWaitForWindow(&firstRun));
+    const std::optional<TWindow> firstWindow = StartAndWaitForWindow(&firstRun);
+    ASSERT_TRUE(firstWindow);
+    // The factory values start minimised, which a later start honours.
+    ASSERT_TRUE(SetChecked(*firstWindow, QStringLiteral("OptStartMinimized"), false));
     ASSERT_EQ(RunTerminate(), 0);
     ASSERT_EQ(WaitForExit(*firstRun, 10000), 0);
 

@@ -137,11 +137,15 @@ bool TXvfbServer::StartTray() {
     return shown;
 }
 
-void TXvfbServer::Stop() {
+void TXvfbServer::StopTray() {
     if (FTray) {
         StopProcess(*FTray);
         FTray.reset();
     }
+}
+
+void TXvfbServer::Stop() {
+    StopTray();
     if (!FProcess)
         return;
     StopProcess(*FProcess);

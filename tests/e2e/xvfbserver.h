@@ -18,6 +18,9 @@ public:
     // Starts a system tray (trayer) on the display and waits until it shows; without one, a
     // program that puts an icon there meets a desktop unlike any real one.
     bool StartTray();
+    // Ends the tray, as when a panel crashes or is restarted.
+    void StopTray();
+    bool TrayRunning() const { return FTray && FTray->state() == QProcess::Running; }
     void Stop();
 
     QString Display() const { return FDisplay; } // ":N"

@@ -109,6 +109,29 @@ void TFakeSoundServer::PlaySystemSound(TSystemSound sound) {
     Log.append(QString::fromLatin1(names[static_cast<int>(sound)]));
 }
 
+void TFakeTrayBackend::SetIcon(const QIcon& icon) {
+    Icon = icon;
+    ++IconChanges;
+}
+
+ITrayBackend* TFakeTrayHost::CreateIcon(QObject* owner) {
+    auto* icon = new TFakeTrayBackend(owner);
+    icon->Area = &AreaPresent;
+    Icons.append(icon);
+    return icon;
+}
+
+void TFakeTrayHost::SetAvailable(bool available) {
+    AreaPresent = available;
+    for (TFakeTrayBackend* icon : Icons) {
+        if (icon != nullptr) {
+            if (!available)
+                icon->Shown = false;
+            emit icon->AvailabilityChanged(available);
+        }
+    }
+}
+
 TFakePlatform::TFakePlatform() {
     TPlatform services;
     services.Boxes = &Boxes;
@@ -117,5 +140,6 @@ TFakePlatform::TFakePlatform() {
     services.Instance = &Instance;
     services.Sound = &Sound;
     services.AutoStart = &AutoStart;
+    services.Tray = &Tray;
     FScope = std::make_unique<TScopedPlatform>(services);
 }

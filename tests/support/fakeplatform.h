@@ -7,9 +7,11 @@
 #include "platform/platform.h"
 #include "platform/singleinstance.h"
 #include "platform/soundserver.h"
+#include "platform/traybackend.h"
 
 #include <QList>
 #include <QPoint>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -112,6 +114,36 @@ public:
     QString Failure; // answered by every change when not empty
 };
 
+// A notification area the test switches on and off; the icon records what it was given.
+class TFakeTrayBackend : public ITrayBackend {
+    Q_OBJECT
+public:
+    using ITrayBackend::ITrayBackend;
+    bool Available() const override { return *Area; }
+    bool Show() override { return Shown = *Area; }
+    void Hide() override { Shown = false; }
+    void SetIcon(const QIcon& icon) override;
+    void SetToolTip(const QString& text) override { ToolTip = text; }
+    void SetMenu(QMenu* menu) override { Menu = menu; }
+
+    const bool* Area = nullptr;
+    bool Shown = false;
+    QIcon Icon;
+    int IconChanges = 0;
+    QString ToolTip;
+    QMenu* Menu = nullptr;
+};
+
+class TFakeTrayHost : public ITrayHost {
+public:
+    ITrayBackend* CreateIcon(QObject* owner) override;
+    // A notification area comes or goes; every icon is told.
+    void SetAvailable(bool available);
+
+    bool AreaPresent = true;
+    QList<QPointer<TFakeTrayBackend>> Icons; // the last is the window's
+};
+
 // All fakes, put in force for the lifetime of the object.
 class TFakePlatform {
 public:
@@ -122,6 +154,7 @@ public:
     TFakeSingleInstance Instance;
     TFakeSoundServer Sound;
     TFakeAutoStart AutoStart;
+    TFakeTrayHost Tray;
 
 private:
     std::unique_ptr<TScopedPlatform> FScope;

@@ -1,0 +1,183 @@
+#include "tray/trayicon.h"
+
+#include "platform/platform.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QEvent>
+#include <QMenu>
+#include <QWidget>
+
+namespace {
+
+// Whether a click the desktop reports counts as `trigger`. A double click is also the release
+// of its second click. Presses and right double clicks are not reported by the desktops.
+bool Fires(TTrayIconMessage trigger, ITrayBackend::TClick click) {
+    using enum ITrayBackend::TClick;
+    switch (trigger) {
+    case TTrayIconMessage::imLeftClickUp:
+        return click == Left || click == Double;
+    case TTrayIconMessage::imRightClickUp:
+        return click == Right;
+    case TTrayIconMessage::imMouseUp:
+        return true;
+    case TTrayIconMessage::imDoubleClick:
+    case TTrayIconMessage::imLeftDoubleClick:
+        return click == Double;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+TTrayIcon::TTrayIcon(QWidget* window) : QObject(window), FWindow(window) {
+    FAnimation.setInterval(1000);
+    connect(&FAnimation, &QTimer::timeout, this, &TTrayIcon::DoOnAnimate);
+    if (ITrayHost* host = Platform().Tray) {
+        FBackend = host->CreateIcon(this);
+        connect(FBackend, &ITrayBackend::Clicked, this, &TTrayIcon::DoMessage);
+        connect(FBackend, &ITrayBackend::AvailabilityChanged, this,
+                &TTrayIcon::AvailabilityChanged);
+    }
+    window->installEventFilter(this);
+    // The session or the program ends: the icon goes with it.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &TTrayIcon::EndSession);
+}
+
+TTrayIcon::~TTrayIcon() {
+    EndSession();
+}
+
+void TTrayIcon::SetHint(const QString& text) {
+    // Tooltips in the notification area are short; a longer one keeps the old.
+    if (text == FHint || text.size() >= 64)
+        return;
+    FHint = text;
+    if (FBackend != nullptr)
+        FBackend->SetToolTip(FHint);
+    Update();
+}
+
+void TTrayIcon::SetIconIndex(int index) {
+    FIconIndex = index;
+    if (FIcons != nullptr)
+        FCurrent = index >= 0 && index < FIcons->size() ? FIcons->at(index) : QIcon();
+    Update();
+}
+
+void TTrayIcon::SetPopupMenu(QMenu* menu, TTrayIconMessage on) {
+    FPopupMenu = menu;
+    FPopupMenuOn = on;
+    if (FBackend != nullptr)
+        FBackend->SetMenu(on == TTrayIconMessage::imRightClickUp ? menu : nullptr);
+}
+
+bool TTrayIcon::SetVisible(bool visible) {
+    FVisible = visible;
+    if (FBackend == nullptr || FEnded)
+        return !visible;
+    if (!visible) {
+        FBackend->Hide();
+        FShown = false;
+        return true;
+    }
+    FBackend->SetToolTip(FHint);
+    FBackend->SetIcon(FCurrent);
+    FShown = FBackend->Show();
+    return FShown;
+}
+
+void TTrayIcon::SetAnimate(bool on) {
+    FAnimate = on && FIcons != nullptr;
+    if (!FAnimate)
+        FAnimation.stop();
+    else if (!FAnimation.isActive())
+        FAnimation.start();
+}
+
+void TTrayIcon::Update() {
+    // Nothing reaches the desktop while the icon is not there; showing it sends the image.
+    if (FShown)
+        FBackend->SetIcon(FCurrent);
+}
+
+void TTrayIcon::Minimize() {
+    if (FWindow == nullptr)
+        return;
+    if (!FWindow->isMinimized())
+        FWindow->setWindowState(FWindow->windowState() | Qt::WindowMinimized);
+    // Without an icon to click, the window keeps its taskbar entry.
+    if (FShown) {
+        FWindowInTray = true;
+        FWindow->hide();
+    }
+}
+
+void TTrayIcon::Restore() {
+    FWindowInTray = false;
+    if (FWindow == nullptr)
+        return;
+    FWindow->setWindowState((FWindow->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    FWindow->show();
+    FWindow->raise();
+    FWindow->activateWindow();
+}
+
+void TTrayIcon::EndSession() {
+    FEnded = true;
+    FShown = false;
+    if (FBackend != nullptr)
+        FBackend->Hide();
+}
+
+bool TTrayIcon::eventFilter(QObject* watched, QEvent* event) {
+    // The user minimised the window (title bar, taskbar, keyboard): into the tray with it, once
+    // the window system has finished minimising.
+    if (watched == FWindow && event->type() == QEvent::WindowStateChange && FShown &&
+        !FWindowInTray && FWindow->isMinimized()) {
+        QTimer::singleShot(0, this, [this] {
+            if (FWindow != nullptr && FWindow->isMinimized() && !FWindowInTray)
+                Minimize();
+        });
+    }
+    return false;
+}
+
+void TTrayIcon::DoMessage(ITrayBackend::TClick click) {
+    // Clicks that arrive while the window goes away find nothing to do.
+    if (FEnded || FWindow == nullptr)
+        return;
+    if (Fires(RestoreOn, click))
+        Restore();
+    if (Fires(FPopupMenuOn, click) && click != ITrayBackend::TClick::Right)
+        ShowMenu();
+}
+
+void TTrayIcon::ShowMenu() {
+    if (FPopupMenu != nullptr)
+        FPopupMenu->popup(QCursor::pos());
+}
+
+void TTrayIcon::DoOnAnimate() {
+    const qsizetype count = FIcons != nullptr ? FIcons->size() : 0;
+    SetIconIndex(FIconIndex + 1 >= count ? 0 : FIconIndex + 1);
+}
+
+void TTrayIcon::AvailabilityChanged(bool available) {
+    if (FBackend == nullptr || FEnded)
+        return;
+    if (available) {
+        // A panel has come: the icon the program wants appears.
+        if (FVisible && !FShown)
+            SetVisible(true);
+        return;
+    }
+    FShown = false;
+    // The panel has gone, and with it the way back to a hidden window: give it a taskbar
+    // entry again.
+    if (FWindowInTray && FWindow != nullptr) {
+        FWindowInTray = false;
+        FWindow->showMinimized();
+    }
+}
