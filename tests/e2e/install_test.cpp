@@ -87,6 +87,10 @@ TEST_F(InstallTest, StagedProgramFindsItsFilesAndKeepsSettingsWithTheUser) {
     Sandbox().UseProgram(command.first());
     QProcess* started = StartProgram();
     ASSERT_NE(started, nullptr);
-    EXPECT_TRUE(WaitForMainWindow(*started)) << "the autostart entry does not start the program";
+    // The settings of the first run start it minimised into the tray: its icon shows it is up.
+    EXPECT_TRUE(WaitUntil(
+        [&] { return !Desktop().EmbeddedWindowsOf(started->processId()).isEmpty(); }, 15000))
+        << "the program started by the autostart entry shows no icon in the tray";
     EXPECT_EQ(RunTerminate(), 0);
+    EXPECT_TRUE(WaitForExit(*started, 10000));
 }
