@@ -18,6 +18,8 @@ packages=(
   # Wayland clipboard watching, and its tests under a headless compositor
   libwayland-dev libwayland-bin sway xwayland wl-clipboard grim foot
   libxcb1-dev
+  # installation and package checks
+  desktop-file-utils appstream lintian file
 )
 
 sudo=""

@@ -10,6 +10,8 @@ jobs="$(nproc)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure --timeout 600 -LE fuzz)
+# The staged installation and the Debian package, installed and removed again.
+scripts/package-test.sh build
 
 # The same logic and widget tests once more with the sanitizers, and the settings reader fed
 # damaged files for a bounded time.

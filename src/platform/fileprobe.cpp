@@ -46,7 +46,8 @@ bool FileProbe(const QString& path) {
     const int slash = path.lastIndexOf(QLatin1Char('/'));
     const QString folder = slash < 0 ? QStringLiteral(".") : path.left(slash + 1);
     const QString name = slash < 0 ? path : path.mid(slash + 1);
-    if (name.isEmpty())
+    // A name the system cannot hold (a NUL would cut the path short and probe its folder).
+    if (name.isEmpty() || path.contains(QChar(0)))
         return false;
     if (!HasWildcard(name)) {
         struct stat info {};

@@ -14,18 +14,48 @@ QString ProgramVersion() {
     return QStringLiteral(SVX_VERSION_TEXT).left(12);
 }
 
-QString ProgramFolder() {
-    QString folder = QCoreApplication::applicationDirPath();
+namespace {
+
+QString WithSlash(QString folder) {
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     return folder;
 }
 
+TProgramPaths CurrentProgramPaths() {
+    const QString executableFolder = QCoreApplication::applicationDirPath();
+    const QFileInfo folder(executableFolder);
+    return ProgramPathsFor(
+        executableFolder,
+        QFileInfo::exists(QDir(executableFolder).filePath(QStringLiteral("Svx.hlp"))),
+        folder.isWritable(), UserConfigFolder());
+}
+
+} // namespace
+
+TProgramPaths ProgramPathsFor(const QString& executableFolder, bool helpBeside, bool folderWritable,
+                              const QString& configHome) {
+    const QString settingsName = QStringLiteral("SVX.dat");
+    const QString userSettings =
+        WithSlash(configHome) + QStringLiteral("Snapvault/") + settingsName;
+    if (!helpBeside)
+        return {
+            WithSlash(QDir::cleanPath(executableFolder + QStringLiteral("/../share/snapvault"))),
+            userSettings};
+    const QString folder = WithSlash(executableFolder);
+    return {folder, folderWritable ? folder + settingsName : userSettings};
+}
+
+QString ProgramFolder() {
+    return CurrentProgramPaths().Folder;
+}
+
+QString SettingsFilePath() {
+    return CurrentProgramPaths().SettingsFile;
+}
+
 QString DefaultOutputFolder() {
-    QString home = QDir::homePath();
-    if (!home.endsWith(QLatin1Char('/')))
-        home += QLatin1Char('/');
-    return home;
+    return WithSlash(QDir::homePath());
 }
 
 int DisplayDepth() {
@@ -65,12 +95,4 @@ QString UserConfigFolder() {
     if (!configured.isEmpty() && QDir::isAbsolutePath(configured))
         return QDir::cleanPath(configured);
     return QDir::homePath() + QStringLiteral("/.config");
-}
-
-QString SettingsFilePath() {
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    const QFileInfo folder(programFolder);
-    if (QFileInfo::exists(programFolder + QStringLiteral("/Svx.hlp")) && folder.isWritable())
-        return programFolder + QStringLiteral("/SVX.dat");
-    return UserConfigFolder() + QStringLiteral("/Snapvault/SVX.dat");
 }

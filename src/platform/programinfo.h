@@ -4,8 +4,23 @@
 
 // The version string compiled into the program (at most 12 characters); empty when none.
 QString ProgramVersion();
-// The folder of the running executable, with a trailing "/".
+// Where the program finds its own files and keeps its settings.
+struct TProgramPaths {
+    QString Folder;       // help file and default sounds; the working folder; trailing "/"
+    QString SettingsFile; // SVX.dat
+};
+
+// The paths for an executable in `executableFolder`. A folder that holds Svx.hlp beside the
+// executable is a build tree or a portable copy: the program's files are there, and so is SVX.dat
+// when the folder is writable. Otherwise the program is installed: its files are in
+// ../share/snapvault/ and SVX.dat is the user's, in `configHome`/Snapvault/.
+TProgramPaths ProgramPathsFor(const QString& executableFolder, bool helpBeside, bool folderWritable,
+                              const QString& configHome);
+
+// The program's folder (see ProgramPathsFor), with a trailing "/".
 QString ProgramFolder();
+// The full path of SVX.dat (see ProgramPathsFor). Its folder may not exist yet.
+QString SettingsFilePath();
 // The user's home folder with a trailing "/": the output folder of a new installation.
 QString DefaultOutputFolder();
 // Bits per pixel of the display the program shows on (24 when it cannot be told).
@@ -18,9 +33,5 @@ bool DisplayConfigured(QString& why);
 // before any window exists. Explains in `why`, with the display's depth, when it cannot.
 bool DisplayPaintable(QString& why);
 
-// Where SVX.dat lives: beside the program in a build tree or a portable copy (Svx.hlp lies
-// beside it) when that folder can be written, otherwise in the user's configuration folder
-// ($XDG_CONFIG_HOME/Snapvault/).
-QString SettingsFilePath();
 // The user's configuration folder ($XDG_CONFIG_HOME, else ~/.config), without a trailing "/".
 QString UserConfigFolder();

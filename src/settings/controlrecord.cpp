@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSlider>
+#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -183,6 +184,10 @@ bool BooleanOf(const QString& property, const TTaggedValue& value) {
 
 const QString& StringOf(const QString& property, const TTaggedValue& value) {
     if (!value.IsString())
+        Unsuitable(property);
+    // No text of these controls holds a control character; file names with one (a NUL above
+    // all) would be cut short by the system.
+    if (std::ranges::any_of(value.Text(), [](QChar c) { return c.unicode() < 0x20; }))
         Unsuitable(property);
     return value.Text();
 }

@@ -179,9 +179,9 @@ bool TFormLayout::ShowsPage(int tab, const QImage& windowPicture) const {
 
 void TFormLayout::Probe() {
     // The twin runs the window's start-up and shutdown: it sets the working folder and may
-    // store its settings beside this test program. Leave no trace of either.
+    // store its settings. Leave no trace of either.
     const QString workingFolder = QDir::currentPath();
-    const QString settingsFile = ProgramFolder() + QStringLiteral("SVX.dat");
+    const QString settingsFile = SettingsFilePath();
     const bool settingsExisted = QFile::exists(settingsFile);
     {
         TFakePlatform services;

@@ -15,7 +15,8 @@ const char* const PassedThrough[] = {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTI
 } // namespace
 
 TSandbox::TSandbox(const QString& display)
-    : FRoot(QDir::tempPath() + QStringLiteral("/snapvault-e2e-XXXXXX")) {
+    : FRoot(QDir::tempPath() + QStringLiteral("/snapvault-e2e-XXXXXX")),
+      FProgram(FRoot.path() + QStringLiteral("/bin/snapvault")) {
     if (!FRoot.isValid()) {
         FProblem = QStringLiteral("no temporary folder: ") + FRoot.errorString();
         return;
@@ -46,6 +47,8 @@ TSandbox::TSandbox(const QString& display)
     FEnvironment.insert(QStringLiteral("HOME"), Home());
     FEnvironment.insert(QStringLiteral("XDG_RUNTIME_DIR"), RuntimeDir());
     FEnvironment.insert(QStringLiteral("XDG_CONFIG_HOME"), Home() + QStringLiteral("/.config"));
+    // The system's configuration folders (an installed Snapvault's among them) stay out too.
+    FEnvironment.insert(QStringLiteral("XDG_CONFIG_DIRS"), FRoot.filePath(QStringLiteral("xdg")));
     FEnvironment.insert(QStringLiteral("XAUTHORITY"), Home() + QStringLiteral("/.Xauthority"));
     FEnvironment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     FEnvironment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));

@@ -17,7 +17,9 @@ public:
     QString Root() const { return FRoot.path(); }
     QString Home() const { return FRoot.path() + QStringLiteral("/home"); }
     QString RuntimeDir() const { return FRoot.path() + QStringLiteral("/runtime"); }
-    QString ProgramPath() const { return FRoot.path() + QStringLiteral("/bin/snapvault"); }
+    QString ProgramPath() const { return FProgram; }
+    // Runs another copy of the program (an installed one) instead.
+    void UseProgram(const QString& path) { FProgram = path; }
     // A path below the sandbox root.
     QString PathOf(const QString& relative) const { return FRoot.filePath(relative); }
 
@@ -33,6 +35,7 @@ public:
 
 private:
     QTemporaryDir FRoot;
+    QString FProgram;
     QProcessEnvironment FEnvironment;
     QString FProblem;
 };

@@ -6,16 +6,13 @@
 #include "platform/messagebox.h"
 #include "platform/platform.h"
 #include "platform/singleinstance.h"
-#include "platform/traybackend.h"
+#include "platform/soundserver.h"
 #include "platform/threadstarter.h"
+#include "platform/traybackend.h"
 
 #include <QList>
 #include <QPoint>
 #include <QPointer>
-#include "platform/soundserver.h"
-
-#include <QList>
-#include <QPoint>
 #include <QSet>
 #include <QString>
 #include <QStringList>

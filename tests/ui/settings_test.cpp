@@ -180,6 +180,9 @@ TEST(SettingsFile, DamagedFilesTakeTheFirstRunPath) {
          QByteArray(valid).replace(Short("Text") + "\x06" + Short("Kept"),
                                    Short("Text") + QByteArray("\x0c\xff\xff\xff\x7fKept", 9))},
         {"empty file", QByteArray()},
+        // A NUL in the base name once made every candidate name look taken: a hang.
+        {"a control character in a text",
+         QByteArray(valid).replace(Short("Kept"), QByteArray("\x04Ke\0t", 5))},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Why);

@@ -134,7 +134,9 @@ TEST_F(SoundPanel, ChooserStartsInTheProgramFolderAndFillsItsRow) {
     Form.BeepWav->setChecked(true);
     Form.OptBeep1->setChecked(true);
     Form.OptBeep2->setChecked(true);
-    // The window works elsewhere than where the program lies.
+    // The window works elsewhere than where the program lies (a test binary has no installed
+    // data folder of its own: made here, it is the folder the dialog must open in).
+    QDir().mkpath(ProgramFolder());
     ASSERT_NE(QDir::current(), QDir(ProgramFolder()));
     for (const auto& entry : cases) {
         SCOPED_TRACE(entry.Button->objectName().toStdString());
