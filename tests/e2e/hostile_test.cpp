@@ -76,9 +76,12 @@ TEST_F(HostileTest, ThingsPlantedAtTheChosenNameAreLeftAloneAndTheNextNumberTake
         SCOPED_TRACE(c.Kind);
         const QImage copied = SlowToCompress(2400, 2000, unsigned(i + 1));
         ASSERT_TRUE(CopyImage(copied));
-        // The name is chosen a moment after the transfer; the compression goes on for more
-        // than a second after that.
-        QThread::msleep(400);
+        // The name is chosen a moment after the transfer, and the file is made only after the
+        // compression. Planted in that gap, the thing is found only by the file's creation;
+        // planted earlier (a slow machine), by the name search: either way it must be left
+        // alone and the next number taken. Planted too late it would find the saved file, so
+        // the wait stays short.
+        QThread::msleep(150);
         const QString planted = Home() + QStringLiteral("/SV%1.png").arg(2 * i, 4, 10, QChar('0'));
         ASSERT_TRUE(c.Plant(planted));
         const QString next = Home() + QStringLiteral("/SV%1.png").arg(2 * i + 1, 4, 10, QChar('0'));
