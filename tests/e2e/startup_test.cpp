@@ -82,6 +82,8 @@ TEST_F(StartupTest, AnyArgumentSuppressesSplashAndIsOtherwiseIgnored) {
         // It runs as a first instance like any other: -terminate reaches it.
         EXPECT_EQ(RunTerminate(), 0);
         EXPECT_EQ(WaitForExit(*program, 10000), 0);
+        // The next start is a first run again (the stored factory values start minimised).
+        QFile::remove(Sandbox().PathOf(QStringLiteral("bin/SVX.dat")));
     }
 }
 
