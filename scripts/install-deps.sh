@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libjpeg62-turbo-dev libmng-dev zlib1g-dev
   libsndfile1-dev libpulse-dev libcanberra-dev sound-theme-freedesktop libx11-dev
   fonts-dejavu-core
-  libxcb1-dev libxcb-xfixes0-dev
+  libxcb1-dev libxcb-xfixes0-dev libxxhash-dev
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
   xvfb xauth x11-utils trayer xclip xdotool imagemagick libjpeg-turbo-progs

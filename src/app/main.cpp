@@ -1,4 +1,5 @@
 #include "app/splash.h"
+#include "platform/linuxplatform.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
 #include "platform/programinfo.h"
@@ -30,10 +31,15 @@ int main(int argc, char* argv[]) {
     }
     // Where no route sees copies made in other windows, the program would sit there
     // capturing nothing: better to say so and end.
-    if (PrepareClipboardRoute() == TClipboardRoute::None) {
+    const TClipboardRouteChoice route = ChooseSessionClipboard();
+    if (route.Route == TClipboardRoute::None) {
         std::fprintf(stderr, "%s\n", NoClipboardRouteMessage().toLocal8Bit().constData());
         return 1;
     }
+    // Where the X11 selection is watched in a Wayland session, the toolkit's clipboard must be
+    // the X11 one too.
+    if (route.ToolkitOnX11 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication application(argc, argv);
     // Before any window exists: the first paint on a display the toolkit cannot draw on
     // crashes.
@@ -41,6 +47,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
         return 1;
     }
+    const TLinuxPlatform services(route.Route);
     try {
         if (arguments.isEmpty())
             ShowSplash();

@@ -93,6 +93,7 @@ void TSVXForm::StartupSequence(const QStringList& arguments) {
             Qt::UniqueConnection);
     connect(platform.Clipboard, &IClipboardChain::ChangeCBChain, this,
             &TSVXForm::ClipboardChainChanged, Qt::UniqueConnection);
+    platform.Clipboard->SetCapturing(OptActivate->isChecked());
     NextViewer = platform.Clipboard->Join();
     bool allowChange = true;
     DigitChange(DigitsUD, allowChange, DigitsUD->Position(), TUpDownDirection::updNone);

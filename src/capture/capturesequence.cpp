@@ -19,6 +19,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -33,6 +34,30 @@ void ReportTransferError() {
 
 } // namespace
 
+TCaptureOptions TSVXForm::ReadCaptureOptions() const {
+    TCaptureOptions options;
+    options.MinImageSize = OptMinImageSize->currentIndex();
+    options.ResizeTo = OptResizeTo->currentIndex();
+    options.ResizeUp = OptResizeUp->isChecked();
+    options.ResizeDown = OptResizeDown->isChecked();
+    options.KeepAspect = OptAR->isChecked();
+    options.ExpandToKeepAspect = OptARExp->isChecked();
+    options.Folder = OutputDirEdit->text();
+    options.BaseName = NameEdit->text();
+    options.Digits = DigitsUD->Position();
+    options.NumberFromStart = OptDigit->isChecked();
+    options.StartNumber = OptDigitFrom->text();
+    options.Format = BitmapOut->isChecked() ? TSaveFormat::sfBMP
+                     : JpgOut->isChecked()  ? TSaveFormat::sfJPEG
+                     : PngOut->isChecked()  ? TSaveFormat::sfPNG
+                                            : SaveFormat;
+    options.JPEGQuality = JPEGQuality->value();
+    options.JPEGGray = JPEGGray->isChecked();
+    options.JPEGProgressive = JPEGProgressive->isChecked();
+    options.JPEG24Bit = JPEG24bit->isChecked();
+    return options;
+}
+
 void TSVXForm::CaptureClipboardImage() {
     // Copy the picture out. What the failure box tells comes from this transfer alone.
     ClearLastError();
@@ -43,6 +68,13 @@ void TSVXForm::CaptureClipboardImage() {
     }
     QImage bitmap = std::move(*copied);
     const QSize captured = bitmap.size();
+
+    // The desktop offering the last file's picture again is no new copy: nothing happens.
+    const TCaptureOptions options = ReadCaptureOptions();
+    const TPictureFingerprint picture{captured, Platform().Clipboard->ImageHash()};
+    if (Reoffers.IsReoffer(picture, options,
+                           [](const QString& fileName) { return QFileInfo::exists(fileName); }))
+        return;
 
     // Too small to be a screenshot: dropped before anything shows.
     if (!PassesSizeFilter(captured, OptMinImageSize->currentIndex()))
@@ -63,10 +95,7 @@ void TSVXForm::CaptureClipboardImage() {
             savedBits = 32;
         }
     }
-    const TSaveFormat format = BitmapOut->isChecked() ? TSaveFormat::sfBMP
-                               : JpgOut->isChecked()  ? TSaveFormat::sfJPEG
-                               : PngOut->isChecked()  ? TSaveFormat::sfPNG
-                                                      : SaveFormat;
+    const TSaveFormat format = options.Format;
     const qint64 memory = SaveMemoryEstimate(saved, savedBits, format);
     if (memory > SaveMemoryBudget - PendingSaveMemory) {
         ReportTransferError();
@@ -150,4 +179,5 @@ void TSVXForm::CaptureClipboardImage() {
     ++RunningSaves;
     PendingSaveMemory += memory;
     LastFileName = fileName;
+    Reoffers.SaveStarted(TReofferMemory::TSaveId(thread), picture, options, fileName);
 }

@@ -29,6 +29,8 @@ void TSVXForm::ThreadDone(TStowThread* sender) {
     // not this save's business.
     if (sender != nullptr) {
         SavedBytes += sender->BytesWritten();
+        Reoffers.SaveEnded(TReofferMemory::TSaveId(sender), sender->BytesWritten() > 0,
+                           sender->WrittenFileName());
         PendingSaveMemory -= sender->MemoryEstimate();
         StatBytes->setText(QLocale().toString(SavedBytes));
     }

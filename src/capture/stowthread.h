@@ -40,6 +40,9 @@ public:
     ~TStowThread() override;
 
     const QString& FileName() const { return FFileName; }
+    // The name the file was written under (the next number's when the chosen one was taken by
+    // then). Read in the completion.
+    const QString& WrittenFileName() const { return FJob.FileName; }
     int Priority() const { return FPriority; }
     qint64 MemoryEstimate() const { return FMemoryEstimate; }
     // The size of the file written; 0 until the save has succeeded. Read in the completion.

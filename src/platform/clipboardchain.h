@@ -8,8 +8,9 @@
 using TViewerHandle = quintptr;
 
 // The clipboard as the window sees it: a chain of change notices, and the image copy.
-// The X11 backend has no real chain: joining answers "no next viewer" and delivers one
-// immediate change notice, as joining a viewer chain does; tests emulate a chain.
+// The desktop's clipboards have no real chain: joining answers "no next viewer" and delivers
+// one immediate change notice, as joining a viewer chain does, and passing notices on does
+// nothing; tests emulate a chain.
 class IClipboardChain : public QObject {
     Q_OBJECT
 public:
@@ -21,14 +22,18 @@ public:
     // Leaves the chain, naming the successor.
     virtual void Leave(TViewerHandle next) = 0;
     // Passes a notice on to another viewer.
-    virtual void SendDrawClipboard(TViewerHandle viewer) = 0;
-    virtual void SendChangeChain(TViewerHandle viewer, TViewerHandle removed,
-                                 TViewerHandle next) = 0;
+    virtual void SendDrawClipboard(TViewerHandle) {}
+    virtual void SendChangeChain(TViewerHandle /*viewer*/, TViewerHandle /*removed*/,
+                                 TViewerHandle /*next*/) {}
     // Whether the clipboard offers an image.
     virtual bool HasImage() = 0;
     // The clipboard image, or nothing when the transfer failed (offered data that does not
     // decode, an image too large to allocate, an owner that vanished mid-transfer).
     virtual std::optional<QImage> CopyImage() = 0;
+    // The fingerprint (PictureHash) of the image CopyImage gives; 0 without one.
+    virtual quint64 ImageHash() = 0;
+    // While capture is off nothing is fetched from the clipboard.
+    virtual void SetCapturing(bool /*capturing*/) {}
 
 signals:
     void DrawClipboard();

@@ -6,10 +6,13 @@ TClipboardRouteChoice ChooseClipboardRoute(const TSessionFacts& facts) {
         choice.Route = TClipboardRoute::DataControl;
     } else if (facts.X11Display) {
         // GNOME has no data-control but mirrors each copy to XWayland.
-        choice.Route = TClipboardRoute::X11Selection;
+        choice.Route = facts.XFixes ? TClipboardRoute::X11Selection : TClipboardRoute::Toolkit;
         choice.ToolkitOnX11 = facts.WaylandSession;
     } else if (facts.WaylandSession) {
         choice.Route = TClipboardRoute::None;
+    } else {
+        // No display to be reached: the toolkit says so when it starts.
+        choice.Route = TClipboardRoute::Toolkit;
     }
     return choice;
 }

@@ -6,6 +6,7 @@
 enum class TClipboardRoute {
     DataControl,  // the Wayland compositor's data-control protocol: every copy, whatever is focused
     X11Selection, // the X11 CLIPBOARD selection (X11 desktops, and Wayland ones that mirror to it)
+    Toolkit,      // the toolkit's clipboard notices: an X display without XFixes
     None          // nothing that sees copies made while another window has the focus
 };
 
@@ -14,6 +15,7 @@ struct TSessionFacts {
     bool WaylandSession = false; // a Wayland compositor runs the session
     bool DataControl = false;    // ... and offers one of the data-control protocols
     bool X11Display = false;     // an X display (a plain X11 one, or the compositor's XWayland)
+    bool XFixes = false;         // ... that tells of clipboard changes through XFixes
 };
 
 struct TClipboardRouteChoice {

@@ -1,7 +1,9 @@
 #include "platform/datacontrolwatcher.h"
 
 #include "platform/clipboarddecode.h"
+#include "platform/picturehash.h"
 #include "platform/pipereader.h"
+#include "platform/selectionchanges.h"
 
 #include "ext-data-control-v1-client.h"
 #include "wlr-data-control-unstable-v1-client.h"
@@ -154,8 +156,9 @@ struct TWlrProtocol {
 // One seat's selections on one connection, from binding to the end of the watching.
 template <typename P> class TSession {
 public:
-    TSession(wl_display* display, int stopDescriptor, const TDataControlWatcher::TReport& report)
-        : FDisplay(display), FStop(stopDescriptor), FReport(report) {}
+    TSession(wl_display* display, int stopDescriptor, const ISelectionWatcher& watcher,
+             const ISelectionWatcher::TReport& report)
+        : FDisplay(display), FStop(stopDescriptor), FWatcher(watcher), FReport(report) {}
 
     void Run(wl_registry* registry, uint32_t managerName, uint32_t managerVersion,
              uint32_t seatName) {
@@ -168,7 +171,7 @@ public:
         // The device announces the selection standing now: that was not copied while we
         // watched.
         if (RoundtripWithin(FDisplay, FStop, SetupTimeoutMs)) {
-            FChanged = false;
+            FChanges.TakeNext();
             Watch();
         }
         for (const auto& [offer, types] : FTypes)
@@ -185,11 +188,10 @@ private:
         while (FDevice != nullptr && !FStopped) {
             if (DispatchEvents(FDisplay, FStop, -1) != TDispatch::Dispatched)
                 return;
-            // Several changes dispatched at once: only the latest is still on offer.
-            if (FChanged && FDevice != nullptr) {
-                FChanged = false;
+            // Several changes dispatched at once: only the latest is still on offer. One made
+            // while capture is off is taken all the same, never to be fetched later.
+            if (FChanges.TakeNext() && FDevice != nullptr && FWatcher.Fetching())
                 Fetch();
-            }
         }
     }
 
@@ -197,26 +199,32 @@ private:
         TSelectionChange change;
         const QString type =
             FSelection != nullptr ? PreferredImageType(FTypes[FSelection]) : QString();
+        change.OffersImage = !type.isEmpty();
         int pipeEnds[2];
-        if (!type.isEmpty() && pipe2(pipeEnds, O_CLOEXEC) == 0) {
+        if (change.OffersImage && pipe2(pipeEnds, O_CLOEXEC) == 0) {
             // The request takes its own copy of the write end; ours must go, or the read
             // never sees the end of the data.
             P::Receive(FSelection, type.toUtf8().constData(), pipeEnds[1]);
             close(pipeEnds[1]);
             wl_display_flush(FDisplay);
             const TPipeRead read = ReadPipeWithin(
-                pipeEnds[0], FStop, TDataControlWatcher::FetchTimeoutMs, MaxClipboardBytes);
+                pipeEnds[0], FStop, int(SelectionFetchDeadline.count()), MaxClipboardBytes);
             close(pipeEnds[0]);
             if (read.Status == TPipeReadStatus::Stopped) {
                 FStopped = true;
                 return;
             }
-            if (read.Status == TPipeReadStatus::Complete)
+            if (read.Status == TPipeReadStatus::Complete) {
+                FChanges.Answered();
                 change.Image = DecodeClipboardImage(read.Bytes, type);
-            if (change.Image && change.Image->isNull())
-                change.Image.reset();
+            } else if (DispatchEvents(FDisplay, FStop, 0) == TDispatch::Dispatched &&
+                       FChanges.Replaced()) {
+                // A source replaced before it delivered is let go when the next copy takes
+                // over: that is no failed transfer, and the next copy is fetched in its turn.
+                return;
+            }
         }
-        FReport(std::move(change));
+        FReport(WithHash(std::move(change)));
     }
 
     // Destroys an offer that neither selection uses any more.
@@ -237,7 +245,8 @@ private:
         typename P::Offer* previous = self->FSelection;
         self->FSelection = offer;
         self->Drop(previous);
-        self->FChanged = true;
+        ++self->FSerial;
+        self->FChanges.Noticed({offer != nullptr ? self->FSerial : 0, self->FSerial});
     }
     static void OnFinished(void* data, typename P::Device* device) {
         auto* self = static_cast<TSession*>(data);
@@ -261,12 +270,14 @@ private:
 
     wl_display* FDisplay;
     int FStop;
-    const TDataControlWatcher::TReport& FReport;
+    const ISelectionWatcher& FWatcher;
+    const ISelectionWatcher::TReport& FReport;
     typename P::Device* FDevice = nullptr;
     typename P::Offer* FSelection = nullptr;
     typename P::Offer* FPrimary = nullptr;
     std::map<typename P::Offer*, QStringList> FTypes;
-    bool FChanged = false;
+    TSelectionChanges FChanges;
+    quint32 FSerial = 0; // numbers the selections as announced
     bool FStopped = false;
 };
 
@@ -274,6 +285,7 @@ private:
 
 struct TDataControlWatcher::TState {
     TReport Report;
+    const ISelectionWatcher* Watcher = nullptr;
     int Wake[2] = {-1, -1};
     std::thread Thread;
 
@@ -287,10 +299,10 @@ struct TDataControlWatcher::TState {
         if (RoundtripWithin(display, Wake[0], SetupTimeoutMs) && globals.Seat != 0) {
             // The standard protocol where offered; the wlroots one otherwise.
             if (globals.ExtManager != 0)
-                TSession<TExtProtocol>(display, Wake[0], Report)
+                TSession<TExtProtocol>(display, Wake[0], *Watcher, Report)
                     .Run(registry, globals.ExtManager, globals.ExtVersion, globals.Seat);
             else if (globals.WlrManager != 0)
-                TSession<TWlrProtocol>(display, Wake[0], Report)
+                TSession<TWlrProtocol>(display, Wake[0], *Watcher, Report)
                     .Run(registry, globals.WlrManager, globals.WlrVersion, globals.Seat);
         }
         wl_registry_destroy(registry);
@@ -300,6 +312,7 @@ struct TDataControlWatcher::TState {
 
 TDataControlWatcher::TDataControlWatcher(TReport report) : FState(std::make_unique<TState>()) {
     FState->Report = std::move(report);
+    FState->Watcher = this;
 }
 
 TDataControlWatcher::~TDataControlWatcher() {
@@ -314,10 +327,13 @@ TDataControlWatcher::~TDataControlWatcher() {
             close(end);
 }
 
-void TDataControlWatcher::Start() {
-    if (FState->Thread.joinable() || pipe2(FState->Wake, O_CLOEXEC) != 0)
-        return;
+bool TDataControlWatcher::Start() {
+    if (FState->Thread.joinable())
+        return true;
+    if (pipe2(FState->Wake, O_CLOEXEC) != 0)
+        return false;
     FState->Thread = std::thread([state = FState.get()] { state->Run(); });
+    return true;
 }
 
 TDataControlProbe ProbeDataControl() {

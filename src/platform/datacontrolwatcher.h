@@ -16,10 +16,7 @@ public:
     TDataControlWatcher(const TDataControlWatcher&) = delete;
     TDataControlWatcher& operator=(const TDataControlWatcher&) = delete;
 
-    void Start() override;
-
-    // Longest wait for one source to deliver its picture.
-    static constexpr int FetchTimeoutMs = 3000;
+    bool Start() override;
 
 private:
     struct TState;

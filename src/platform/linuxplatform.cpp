@@ -1,5 +1,6 @@
 #include "platform/linuxplatform.h"
 
+#include "platform/clipboardchain.h"
 #include "platform/pulsesoundserver.h"
 #include "platform/qtdesktop.h"
 #include "platform/qtmessageboxes.h"
@@ -7,25 +8,30 @@
 #include "platform/sessionclipboard.h"
 #include "platform/threadstarter.h"
 #include "platform/unixsingleinstance.h"
-#include "platform/xcbclipboardchain.h"
 #include "platform/xdgautostart.h"
 
-TPlatform& LinuxPlatform() {
-    static TQtMessageBoxes boxes;
-    static TXcbClipboardChain clipboard;
-    static TQtDesktop desktop;
-    static TUnixSingleInstance instance;
-    static TXdgAutoStart autoStart;
-    static TQtTrayHost tray;
-    static TQtThreadStarter threads;
-    static TPulseSoundServer sound;
-    static TPlatform services{.Boxes = &boxes,
-                              .Clipboard = SessionClipboard(&clipboard),
-                              .Desktop = &desktop,
-                              .Instance = &instance,
-                              .AutoStart = &autoStart,
-                              .Tray = &tray,
-                              .Threads = &threads,
-                              .Sound = &sound};
-    return services;
-}
+struct TLinuxPlatform::TServices {
+    explicit TServices(TClipboardRoute route)
+        : Clipboard(MakeSessionClipboard(route)), Scope(TPlatform{.Boxes = &Boxes,
+                                                                  .Clipboard = Clipboard.get(),
+                                                                  .Desktop = &Desktop,
+                                                                  .Instance = &Instance,
+                                                                  .AutoStart = &AutoStart,
+                                                                  .Tray = &Tray,
+                                                                  .Threads = &Threads,
+                                                                  .Sound = &Sound}) {}
+
+    TQtMessageBoxes Boxes;
+    std::unique_ptr<IClipboardChain> Clipboard;
+    TQtDesktop Desktop;
+    TUnixSingleInstance Instance;
+    TXdgAutoStart AutoStart;
+    TQtTrayHost Tray;
+    TQtThreadStarter Threads;
+    TPulseSoundServer Sound;
+    TScopedPlatform Scope; // last: withdrawn before any service goes
+};
+
+TLinuxPlatform::TLinuxPlatform(TClipboardRoute route) : F(std::make_unique<TServices>(route)) {}
+
+TLinuxPlatform::~TLinuxPlatform() = default;

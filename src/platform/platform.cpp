@@ -1,6 +1,6 @@
 #include "platform/platform.h"
 
-#include "platform/linuxplatform.h"
+#include <QtGlobal>
 
 namespace {
 TPlatform* CurrentPlatform = nullptr;
@@ -8,7 +8,7 @@ TPlatform* CurrentPlatform = nullptr;
 
 TPlatform& Platform() {
     if (CurrentPlatform == nullptr)
-        CurrentPlatform = &LinuxPlatform();
+        qFatal("snapvault: no desktop services are in force");
     return *CurrentPlatform;
 }
 

@@ -9,8 +9,8 @@ class ITrayHost;
 class IThreadStarter;
 class ISoundServer;
 
-// The services the program takes from the desktop. The running program uses the Linux
-// backends; tests swap in fakes with TScopedPlatform.
+// The services the program takes from the desktop. `main` puts the Linux backends in force;
+// tests put in fakes with TScopedPlatform.
 struct TPlatform {
     IMessageBoxes* Boxes = nullptr;
     IClipboardChain* Clipboard = nullptr;
@@ -22,7 +22,8 @@ struct TPlatform {
     ISoundServer* Sound = nullptr;
 };
 
-// The services in force. Falls back to the Linux backends (created on first use).
+// The services in force. Asking when none are is a fault of the caller and ends the program:
+// a test that forgot its fakes must not open a real tray or X connection.
 TPlatform& Platform();
 
 // Puts other services in force for its lifetime (tests).

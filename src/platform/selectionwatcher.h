@@ -1,21 +1,44 @@
 #pragma once
 
 #include <QImage>
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <optional>
 
+// Longest wait for one clipboard owner to deliver its picture: long enough for a large picture
+// from a busy owner, short enough that a stalled one is a failed transfer the user hears of soon.
+constexpr std::chrono::milliseconds SelectionFetchDeadline{3000};
+
 // One change of the clipboard selection, fetched.
 struct TSelectionChange {
-    // The picture of the new selection; nothing when it offers no picture type, the source did
-    // not deliver in time or in bounds, or what it delivered does not decode.
+    // A type we decode as a bitmap was offered.
+    bool OffersImage = false;
+    // Its picture; nothing when it offers no picture type, or the transfer failed (refused, too
+    // slow, too large, undecodable).
     std::optional<QImage> Image;
+    // The picture's fingerprint (see PictureHash), 0 without a picture.
+    quint64 Hash = 0;
 };
 
-// Something that watches the clipboard selection on a thread of its own and reports each change
-// once, on that thread. Watching ends when the object is destroyed.
+// Watches the clipboard selection on a thread of its own (or, for the toolkit's clipboard, on
+// the GUI thread) and reports each change it fetched once, in order, on that thread. Only the
+// latest waiting change is fetched, and a change replaced by a newer one before its data
+// arrived is not reported at all. What is on the clipboard when watching starts is not
+// reported. Watching ends when the object is destroyed: no report runs after that.
 class ISelectionWatcher {
 public:
     using TReport = std::function<void(TSelectionChange)>;
     virtual ~ISelectionWatcher() = default;
-    virtual void Start() = 0;
+
+    // Starts watching; false when this desktop cannot be watched this way.
+    virtual bool Start() = 0;
+
+    // While off, changes are still followed, so that one made meanwhile is never taken for a
+    // later one, but nothing is fetched or decoded and nothing is reported.
+    void SetFetching(bool fetching) { FFetching = fetching; }
+    bool Fetching() const { return FFetching; }
+
+private:
+    std::atomic<bool> FFetching{true};
 };

@@ -1,31 +1,44 @@
 #include "platform/sessionclipboard.h"
 
 #include "platform/datacontrolwatcher.h"
+#include "platform/qtselectionwatcher.h"
 #include "platform/watchedclipboardchain.h"
+#include "platform/xcbselectionwatcher.h"
 
-namespace {
-TClipboardRoute ChosenRoute = TClipboardRoute::X11Selection;
-}
+#include <cstdio>
 
-TClipboardRoute PrepareClipboardRoute() {
+TClipboardRouteChoice ChooseSessionClipboard() {
     TSessionFacts facts;
     facts.WaylandSession = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
                            qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland");
-    facts.X11Display = !qEnvironmentVariableIsEmpty("DISPLAY");
     if (facts.WaylandSession)
         facts.DataControl = ProbeDataControl().DataControl;
-    const TClipboardRouteChoice choice = ChooseClipboardRoute(facts);
-    if (choice.ToolkitOnX11 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    ChosenRoute = choice.Route;
-    return choice.Route;
+    if (!qEnvironmentVariableIsEmpty("DISPLAY")) {
+        const TX11Probe x11 = ProbeX11();
+        facts.X11Display = x11.Reachable;
+        facts.XFixes = x11.XFixes;
+    }
+    return ChooseClipboardRoute(facts);
 }
 
-IClipboardChain* SessionClipboard(IClipboardChain* x11Clipboard) {
-    if (ChosenRoute != TClipboardRoute::DataControl)
-        return x11Clipboard;
-    static TWatchedClipboardChain dataControl([](ISelectionWatcher::TReport report) {
-        return std::make_unique<TDataControlWatcher>(std::move(report));
+std::unique_ptr<IClipboardChain> MakeSessionClipboard(TClipboardRoute route) {
+    using TWatcher = std::unique_ptr<ISelectionWatcher>;
+    switch (route) {
+    case TClipboardRoute::DataControl:
+        return std::make_unique<TWatchedClipboardChain>([](ISelectionWatcher::TReport report) {
+            return TWatcher(std::make_unique<TDataControlWatcher>(std::move(report)));
+        });
+    case TClipboardRoute::X11Selection:
+        return std::make_unique<TWatchedClipboardChain>([](ISelectionWatcher::TReport report) {
+            return TWatcher(std::make_unique<TXcbSelectionWatcher>(std::move(report)));
+        });
+    case TClipboardRoute::Toolkit:
+    case TClipboardRoute::None:
+        break;
+    }
+    std::fprintf(stderr, "snapvault: no X display with the XFixes extension; the clipboard is "
+                         "watched through the toolkit\n");
+    return std::make_unique<TWatchedClipboardChain>([](ISelectionWatcher::TReport report) {
+        return TWatcher(std::make_unique<TQtSelectionWatcher>(std::move(report)));
     });
-    return &dataControl;
 }

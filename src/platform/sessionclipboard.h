@@ -2,12 +2,14 @@
 
 #include "platform/clipboardroute.h"
 
+#include <memory>
+
 class IClipboardChain;
 
 // Looks at the session once, before the toolkit starts, and decides how the clipboard is
-// watched (asking the Wayland compositor, with a bounded wait, whether it offers data-control).
-// Where the X11 selection is watched in a Wayland session, the toolkit is told to run on X11.
-TClipboardRoute PrepareClipboardRoute();
+// watched: asks the Wayland compositor (with a bounded wait) whether it offers data-control, and
+// the X display whether it can be opened and has XFixes.
+TClipboardRouteChoice ChooseSessionClipboard();
 
-// The clipboard of the route chosen: the data-control watcher, or `x11Clipboard`.
-IClipboardChain* SessionClipboard(IClipboardChain* x11Clipboard);
+// The clipboard of `route` (not None).
+std::unique_ptr<IClipboardChain> MakeSessionClipboard(TClipboardRoute route);

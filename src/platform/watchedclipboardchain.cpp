@@ -1,5 +1,7 @@
 #include "platform/watchedclipboardchain.h"
 
+#include <cstdio>
+
 TWatchedClipboardChain::TWatchedClipboardChain(TWatcherFactory makeWatcher)
     : FMakeWatcher(std::move(makeWatcher)) {}
 
@@ -15,10 +17,12 @@ TViewerHandle TWatchedClipboardChain::Join() {
                 this, [this, change = std::move(change)]() mutable { Announce(std::move(change)); },
                 Qt::QueuedConnection);
         });
-        FWatcher->Start();
+        FWatcher->SetFetching(FCapturing);
+        if (!FWatcher->Start())
+            std::fprintf(stderr, "snapvault: the clipboard cannot be watched on this display\n");
     }
     // Joining announces what is on the clipboard now; the window passes over that notice.
-    FCurrent.reset();
+    FCurrent = {};
     emit DrawClipboard();
     return 0;
 }
@@ -27,9 +31,15 @@ void TWatchedClipboardChain::Leave(TViewerHandle) {
     FWatcher.reset();
 }
 
+void TWatchedClipboardChain::SetCapturing(bool capturing) {
+    FCapturing = capturing;
+    if (FWatcher)
+        FWatcher->SetFetching(capturing);
+}
+
 void TWatchedClipboardChain::Announce(TSelectionChange change) {
     if (!FWatcher)
         return;
-    FCurrent = std::move(change.Image);
+    FCurrent = std::move(change);
     emit DrawClipboard();
 }

@@ -5,10 +5,11 @@
 
 #include <memory>
 
-// The clipboard as a selection watcher on a thread of its own sees it (the Wayland
-// data-control route). Each change the watcher reports becomes one DrawClipboard on this
-// object's thread, and HasImage / CopyImage answer for that change: a burst of changes is
-// captured change by change, and no change is announced twice.
+// The clipboard as a selection watcher sees it, whichever desktop it watches. Each change the
+// watcher reports becomes one DrawClipboard on this object's thread, and HasImage, CopyImage and
+// ImageHash answer for that change: a burst is captured change by change, and no change is
+// announced twice. A picture type that was offered but did not arrive or decode is an image
+// whose copy fails; anything else is no image.
 class TWatchedClipboardChain : public IClipboardChain {
     Q_OBJECT
 public:
@@ -20,17 +21,16 @@ public:
 
     TViewerHandle Join() override;
     void Leave(TViewerHandle next) override;
-    void SendDrawClipboard(TViewerHandle) override {}
-    void SendChangeChain(TViewerHandle, TViewerHandle, TViewerHandle) override {}
-    // Only a picture that arrived and decoded counts as one: content that is no picture, or a
-    // source that failed to deliver, is passed over quietly rather than reported as an error.
-    bool HasImage() override { return FCurrent.has_value(); }
-    std::optional<QImage> CopyImage() override { return FCurrent; }
+    bool HasImage() override { return FCurrent.OffersImage; }
+    std::optional<QImage> CopyImage() override { return FCurrent.Image; }
+    quint64 ImageHash() override { return FCurrent.Hash; }
+    void SetCapturing(bool capturing) override;
 
 private:
     void Announce(TSelectionChange change);
 
     TWatcherFactory FMakeWatcher;
     std::unique_ptr<ISelectionWatcher> FWatcher;
-    std::optional<QImage> FCurrent;
+    TSelectionChange FCurrent;
+    bool FCapturing = true;
 };

@@ -1,6 +1,7 @@
 #include "platform/xcbselectionwatcher.h"
 
 #include "platform/clipboarddecode.h"
+#include "platform/picturehash.h"
 #include "platform/selectionchanges.h"
 
 #include <QHash>
@@ -24,9 +25,6 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-// Long enough for a large picture from a busy owner, short enough that a stalled one is a failed
-// transfer the user hears about soon.
-constexpr std::chrono::milliseconds FetchDeadline{3000};
 // More offered types than any real owner has; a longer list is refused.
 constexpr qint64 MaxTargetBytes = 1024 * 4;
 // Properties are read in pieces of this many 32-bit units.
@@ -52,7 +50,8 @@ xcb_atom_t Intern(xcb_connection_t* connection, const char* name) {
 } // namespace
 
 struct TXcbSelectionWatcher::TState {
-    TDeliver Deliver;
+    TReport Report;
+    const ISelectionWatcher* Watcher = nullptr;
     xcb_connection_t* Connection = nullptr;
     xcb_window_t Root = 0;
     xcb_window_t Listener = 0;  // receives the change notices
@@ -74,8 +73,6 @@ struct TXcbSelectionWatcher::TState {
 
     TState() { Decoder.setMaxThreadCount(1); }
     ~TState() {
-        Decoder.clear();
-        Decoder.waitForDone();
         if (Connection != nullptr)
             xcb_disconnect(Connection);
         for (int fd : Wake)
@@ -102,20 +99,41 @@ struct TXcbSelectionWatcher::TState {
     QStringList AtomNames(const QList<xcb_atom_t>& atoms);
 };
 
+namespace {
+
+// The first event number of XFixes on `connection`, once the version we speak is announced (the
+// extension answers no other client); nothing without it.
+std::optional<uint8_t> StartXFixes(xcb_connection_t* connection) {
+    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection, &xcb_xfixes_id);
+    if (xfixes == nullptr || !xfixes->present)
+        return std::nullopt;
+    TOwned<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(
+        connection, xcb_xfixes_query_version(connection, 5, 0), nullptr));
+    if (!version)
+        return std::nullopt;
+    return xfixes->first_event;
+}
+
+} // namespace
+
+TX11Probe ProbeX11() {
+    TX11Probe probe;
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    probe.Reachable = !xcb_connection_has_error(connection);
+    probe.XFixes = probe.Reachable && StartXFixes(connection).has_value();
+    xcb_disconnect(connection);
+    return probe;
+}
+
 bool TXcbSelectionWatcher::TState::Connect() {
     int screenNumber = 0;
     Connection = xcb_connect(nullptr, &screenNumber);
     if (xcb_connection_has_error(Connection))
         return false;
-    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(Connection, &xcb_xfixes_id);
-    if (xfixes == nullptr || !xfixes->present)
+    const std::optional<uint8_t> xfixesEvent = StartXFixes(Connection);
+    if (!xfixesEvent)
         return false;
-    XFixesEvent = xfixes->first_event;
-    // The extension answers only clients that announced the version they speak.
-    TOwned<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(
-        Connection, xcb_xfixes_query_version(Connection, 5, 0), nullptr));
-    if (!version)
-        return false;
+    XFixesEvent = *xfixesEvent;
     xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(Connection));
     for (int i = 0; i < screenNumber && screens.rem > 0; ++i)
         xcb_screen_next(&screens);
@@ -141,7 +159,10 @@ bool TXcbSelectionWatcher::TState::Connect() {
 void TXcbSelectionWatcher::TState::Run() {
     while (!Stopping) {
         if (const auto change = Changes.TakeNext()) {
-            FetchAndDeliver(*change);
+            // A change made while capture is off is taken all the same, so that it is never
+            // fetched once capture is back on.
+            if (Watcher->Fetching())
+                FetchAndDeliver(*change);
             continue;
         }
         const auto event = NextEvent(std::nullopt);
@@ -214,7 +235,7 @@ void TXcbSelectionWatcher::TState::FetchAndDeliver(const TSelectionOwnership& ch
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
                       &events);
     QString type;
-    std::optional<QByteArray> bytes = Fetch(change, TClock::now() + FetchDeadline, type);
+    std::optional<QByteArray> bytes = Fetch(change, TClock::now() + SelectionFetchDeadline, type);
     xcb_destroy_window(Connection, Requestor);
     xcb_flush(Connection);
     // A change replaced before its owner could answer is gone; what came back may belong to
@@ -263,16 +284,17 @@ void TXcbSelectionWatcher::TState::Decode(std::optional<QByteArray> bytes, const
         Backlog += size;
     }
     Decoder.start([this, bytes = std::move(bytes), type, size] {
-        TClipboardOffer offer{!type.isEmpty(), std::nullopt};
+        TSelectionChange change;
+        change.OffersImage = !type.isEmpty();
         if (bytes)
-            offer.Image = DecodeClipboardImage(*bytes, type);
+            change.Image = DecodeClipboardImage(*bytes, type);
         {
             std::lock_guard lock(BacklogLock);
             Backlog -= size;
         }
         BacklogShrank.notify_all();
         if (!Stopping)
-            Deliver(std::move(offer));
+            Report(WithHash(std::move(change)));
     });
 }
 
@@ -294,9 +316,11 @@ std::optional<QByteArray> TXcbSelectionWatcher::TState::Convert(xcb_atom_t targe
         const auto& notify = reinterpret_cast<const xcb_selection_notify_event_t&>(*event);
         if (notify.requestor != Requestor || notify.selection != Clipboard)
             continue;
-        if (data)
-            Changes.Answered();
         const bool agreed = notify.property != XCB_ATOM_NONE;
+        // Only an agreement to send the picture ties what comes back to this change; after a
+        // refusal the next request may be answered for a newer copy.
+        if (data && agreed)
+            Changes.Answered();
         if (answer != nullptr)
             *answer = agreed ? TAnswer::Agreed : TAnswer::Refused;
         if (!agreed)
@@ -391,38 +415,30 @@ QStringList TXcbSelectionWatcher::TState::AtomNames(const QList<xcb_atom_t>& ato
     return names;
 }
 
-TXcbSelectionWatcher::TXcbSelectionWatcher(TDeliver deliver) : F(std::make_unique<TState>()) {
-    F->Deliver = std::move(deliver);
+TXcbSelectionWatcher::TXcbSelectionWatcher(TReport report) : F(std::make_unique<TState>()) {
+    F->Report = std::move(report);
+    F->Watcher = this;
 }
 
 TXcbSelectionWatcher::~TXcbSelectionWatcher() {
-    Stop();
+    if (F->Thread.joinable()) {
+        F->Stopping = true;
+        { std::lock_guard lock(F->BacklogLock); }
+        F->BacklogShrank.notify_all();
+        const char wake = 1;
+        [[maybe_unused]] const auto written = write(F->Wake[1], &wake, 1);
+        F->Thread.join();
+    }
+    // A decoding task past its stop check may still report: it finishes before the report goes.
+    F->Decoder.clear();
+    F->Decoder.waitForDone();
 }
 
 bool TXcbSelectionWatcher::Start() {
     if (F->Thread.joinable())
         return true;
-    if (!F->Connect()) {
-        auto deliver = std::move(F->Deliver);
-        F = std::make_unique<TState>();
-        F->Deliver = std::move(deliver);
+    if (!F->Connect())
         return false;
-    }
-    F->Stopping = false;
     F->Thread = std::thread([state = F.get()] { state->Run(); });
     return true;
-}
-
-void TXcbSelectionWatcher::Stop() {
-    if (!F->Thread.joinable())
-        return;
-    F->Stopping = true;
-    { std::lock_guard lock(F->BacklogLock); }
-    F->BacklogShrank.notify_all();
-    const char wake = 1;
-    [[maybe_unused]] const auto written = write(F->Wake[1], &wake, 1);
-    F->Thread.join();
-    auto deliver = std::move(F->Deliver);
-    F = std::make_unique<TState>();
-    F->Deliver = std::move(deliver);
 }

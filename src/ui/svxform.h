@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/feedbackevent.h"
+#include "capture/reoffermemory.h"
 #include "capture/saveformat.h"
 #include "platform/clipboardchain.h"
 #include "tray/trayartwork.h"
@@ -150,6 +151,8 @@ public:
     // The memory all pending saves together may hold, and what they hold now (estimated).
     qint64 SaveMemoryBudget = 0;
     qint64 PendingSaveMemory = 0;
+    // The picture of the last file, so that the desktop offering it again adds no file.
+    TReofferMemory Reoffers;
 
     // ---- handlers ----
     // clipboard (capture/)
@@ -219,6 +222,7 @@ private:
     void ShutdownSequence();                            // app/shutdownsequence.cpp
     void ShowHelpFor(QWidget* widget);                  // ui/helpcontexts.cpp
     void CaptureClipboardImage();                       // capture/capturesequence.cpp
+    TCaptureOptions ReadCaptureOptions() const;         // capture/capturesequence.cpp
     void ReadSettingsFile(const QString& path);         // settings/settingsfile.cpp
     QWidget* OptionControl(const TOptionControl& entry) const;
 

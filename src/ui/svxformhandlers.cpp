@@ -1,6 +1,7 @@
 // Binds the controls and actions of the main window to their handlers. A program change to a
 // control runs its handler just like the user's: check boxes on every change of state, radio
 // buttons when they become checked, edits on every change of text.
+#include "platform/platform.h"
 #include "ui/clickfilter.h"
 #include "ui/svxform.h"
 
@@ -43,6 +44,9 @@ template <typename TButton> void OnClicked(TSVXForm* form, TButton* button, THan
 void TSVXForm::ConnectHandlers() {
     // ---- option controls ----
     OnToggled(this, OptActivate, &TSVXForm::ToggleActivate);
+    // Switched off, the clipboard is not even fetched; a copy made meanwhile stays uncaptured.
+    connect(OptActivate, &QCheckBox::toggled, this,
+            [](bool capturing) { Platform().Clipboard->SetCapturing(capturing); });
     OnToggled(this, OptMinToSysT, &TSVXForm::ToggleSystray);
     OnToggled(this, OptAutoStart, &TSVXForm::SysAutoStart);
     OnToggled(this, OptBeep1, &TSVXForm::AudioClick);

@@ -1,5 +1,7 @@
 #include "fakeplatform.h"
 
+#include "platform/picturehash.h"
+
 #include <stdexcept>
 
 TBoxResult TFakeMessageBoxes::Show(const TBoxRequest& request) {
@@ -52,22 +54,28 @@ std::optional<QImage> TFakeClipboardChain::CopyImage() {
     return Image;
 }
 
+quint64 TFakeClipboardChain::ImageHash() {
+    return Image ? PictureHash(*Image) : 0;
+}
+
+void TFakeClipboardChain::Offer(bool offersImage, std::optional<QImage> image) {
+    OfferImage = offersImage;
+    Image = std::move(image);
+    // As the real clipboards: while capture is off a change is not even fetched.
+    if (Capturing)
+        emit DrawClipboard();
+}
+
 void TFakeClipboardChain::SetImage(const QImage& image) {
-    OfferImage = true;
-    Image = image;
-    emit DrawClipboard();
+    Offer(true, image);
 }
 
 void TFakeClipboardChain::SetText() {
-    OfferImage = false;
-    Image.reset();
-    emit DrawClipboard();
+    Offer(false, std::nullopt);
 }
 
 void TFakeClipboardChain::SetBrokenImage() {
-    OfferImage = true;
-    Image.reset();
-    emit DrawClipboard();
+    Offer(true, std::nullopt);
 }
 
 std::optional<QString> TFakeDesktop::ChooseFolder(const QString& title, QWidget*) {

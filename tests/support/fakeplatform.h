@@ -47,6 +47,8 @@ public:
     void SendChangeChain(TViewerHandle viewer, TViewerHandle removed, TViewerHandle next) override;
     bool HasImage() override { return OfferImage; }
     std::optional<QImage> CopyImage() override;
+    quint64 ImageHash() override;
+    void SetCapturing(bool capturing) override { Capturing = capturing; }
 
     // Puts a picture on the clipboard and announces the change.
     void SetImage(const QImage& image);
@@ -66,6 +68,10 @@ public:
     std::optional<QImage> Image;
     QList<TViewerHandle> DrawSentTo;
     QList<std::tuple<TViewerHandle, TViewerHandle, TViewerHandle>> ChangeSent;
+    bool Capturing = true; // as the window last set it
+
+private:
+    void Offer(bool offersImage, std::optional<QImage> image);
 };
 
 class TFakeDesktop : public IDesktop {

@@ -194,6 +194,46 @@ TEST_F(Capture, StatisticsCountFilesWithTheLocalesGrouping) {
     QLocale::setDefault(QLocale::system());
 }
 
+// The desktop's clipboard keeper offers the last picture again when the program that copied it
+// quits: that adds no file. Anything that makes the same picture a new file again does.
+TEST_F(Capture, ReofferOfTheLastFilesPictureAddsNothing) {
+    Form.OptActivate->setChecked(true);
+    const QImage a = Picture(8, 6, qRgb(1, 2, 3));
+    const QString missing = Output + "/missing";
+    struct TCase {
+        const char* Name;
+        std::function<void()> Between; // what happens between the first copy and the second
+        bool Wait;                     // whether the first save has ended by then
+        int Saves;                     // saves started, failed ones included
+        bool FailFirst = false;        // the first save goes to a folder not there yet
+    } const cases[] = {
+        {"its owner quit", [] {}, true, 1},
+        {"while its save still runs", [] {}, false, 1},
+        {"an emptied clipboard in between", [&] { Clipboard().SetText(); }, true, 1},
+        {"another picture in between", [&] { Clipboard().SetImage(Picture(8, 6)); }, true, 3},
+        {"its file deleted", [&] { QFile::remove(Output + "/SV0000.bmp"); }, true, 2},
+        {"the format changed", [&] { Form.PngOut->setChecked(true); }, true, 2},
+        {"its save failed", [&] { QDir().mkpath(missing); }, true, 2, true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QDir(Output).removeRecursively();
+        QDir().mkpath(Output);
+        Form.BitmapOut->setChecked(true);
+        Form.OutputDirEdit->setText(c.FailFirst ? missing : Output);
+        const int before = Form.SavedCount;
+        Boxes().clear();
+        Clipboard().SetImage(a);
+        if (c.Wait)
+            WaitForSaves();
+        c.Between();
+        Clipboard().SetImage(a);
+        WaitForSaves();
+        EXPECT_EQ(Form.SavedCount - before, c.Saves);
+        EXPECT_EQ(Boxes().size(), c.FailFirst ? 1 : 0);
+    }
+}
+
 TEST_F(Capture, FailedSaveIsCountedButAddsNoBytes) {
     Form.OptActivate->setChecked(true);
     Form.OutputDirEdit->setText(Output + "/missing");
@@ -317,6 +357,7 @@ TEST_F(Capture, FailuresWhileTheirBoxIsOpenOpenNoOther) {
         QString Directory;
         std::function<void()> Fail;
     };
+    int copies = 0; // each good capture a picture of its own
     const QList<TCase> cases{{"transfer", Output, [&] { Clipboard().SetBrokenImage(); }},
                              {"naming", QString(), [&] { Clipboard().SetImage(Picture(8, 6)); }}};
     for (const TCase& c : cases) {
@@ -326,7 +367,7 @@ TEST_F(Capture, FailuresWhileTheirBoxIsOpenOpenNoOther) {
             c.Fail();
             c.Fail();
             Form.OutputDirEdit->setText(Output);
-            Clipboard().SetImage(Picture(8, 6));
+            Clipboard().SetImage(Picture(8, 6, qRgb(++copies, 0, 0)));
             Form.OutputDirEdit->setText(c.Directory);
         };
         c.Fail();

@@ -1,4 +1,5 @@
 #include "platform/clipboardroute.h"
+#include "platform/picturehash.h"
 #include "platform/pipereader.h"
 #include "platform/watchedclipboardchain.h"
 
@@ -13,20 +14,21 @@ namespace {
 
 TEST(ClipboardRoute, FollowsWhatTheSessionOffers) {
     struct TCase {
-        TSessionFacts Facts; // Wayland session, data-control, X display
+        TSessionFacts Facts; // Wayland session, data-control, X display, XFixes
         TClipboardRoute Route;
         bool ToolkitOnX11;
     } const cases[] = {
-        {{true, true, true}, TClipboardRoute::DataControl, false},    // KDE, sway with XWayland
-        {{true, true, false}, TClipboardRoute::DataControl, false},   // no XWayland
-        {{true, false, true}, TClipboardRoute::X11Selection, true},   // GNOME
-        {{true, false, false}, TClipboardRoute::None, false},         // nothing sees copies
-        {{false, false, true}, TClipboardRoute::X11Selection, false}, // plain X11
-        {{false, false, false}, TClipboardRoute::X11Selection, false},
+        {{true, true, true, true}, TClipboardRoute::DataControl, false},    // KDE, sway
+        {{true, true, false, false}, TClipboardRoute::DataControl, false},  // no XWayland
+        {{true, false, true, true}, TClipboardRoute::X11Selection, true},   // GNOME
+        {{true, false, false, false}, TClipboardRoute::None, false},        // nothing sees copies
+        {{false, false, true, true}, TClipboardRoute::X11Selection, false}, // plain X11
+        {{false, false, true, false}, TClipboardRoute::Toolkit, false},     // X without XFixes
+        {{false, false, false, false}, TClipboardRoute::Toolkit, false},    // the toolkit says why
     };
     for (const TCase& c : cases) {
-        SCOPED_TRACE(::testing::Message()
-                     << c.Facts.WaylandSession << c.Facts.DataControl << c.Facts.X11Display);
+        SCOPED_TRACE(::testing::Message() << c.Facts.WaylandSession << c.Facts.DataControl
+                                          << c.Facts.X11Display << c.Facts.XFixes);
         const TClipboardRouteChoice choice = ChooseClipboardRoute(c.Facts);
         EXPECT_EQ(choice.Route, c.Route);
         EXPECT_EQ(choice.ToolkitOnX11, c.ToolkitOnX11);
@@ -86,52 +88,60 @@ TEST(PipeReader, EndsOnCloseCapOrDeadlineWhateverTheWriterDoes) {
     }
 }
 
-// Reports what the test makes it report, from a thread of its own as the real one does.
+// Reports what the test makes it report, from a thread of its own as the real ones do.
 class TFakeWatcher : public ISelectionWatcher {
 public:
     explicit TFakeWatcher(TReport report) : Report(std::move(report)) {}
-    void Start() override { Started = true; }
+    bool Start() override { return Started = true; }
     TReport Report;
     bool Started = false;
 };
 
-TEST(WatchedClipboardChain, AnnouncesEachReportedChangeOnceWithItsOwnPicture) {
+TEST(WatchedClipboardChain, AnnouncesEachReportedChangeOnceAsTheWindowMustTakeIt) {
     TFakeWatcher* watcher = nullptr;
     TWatchedClipboardChain chain([&](ISelectionWatcher::TReport report) {
         auto made = std::make_unique<TFakeWatcher>(std::move(report));
         watcher = made.get();
         return made;
     });
-    // What the window would see at each notice: whether a picture is offered, and its width.
-    QList<int> seen;
+    // What the window sees at each notice: "-" no picture, "!" a picture whose copy fails, or
+    // the picture's width and whether its fingerprint came along.
+    QStringList seen;
     QObject::connect(&chain, &IClipboardChain::DrawClipboard, [&] {
         const std::optional<QImage> image = chain.CopyImage();
-        seen.append(chain.HasImage() && image ? image->width() : 0);
+        seen << (!chain.HasImage() ? QStringLiteral("-")
+                 : !image          ? QStringLiteral("!")
+                                   : QStringLiteral("%1%2")
+                                .arg(image->width())
+                                .arg(chain.ImageHash() == PictureHash(*image) ? "" : "?"));
     });
-
+    chain.SetCapturing(false); // as settings may start it
     EXPECT_EQ(chain.Join(), TViewerHandle(0));
     ASSERT_NE(watcher, nullptr);
     EXPECT_TRUE(watcher->Started);
-    EXPECT_EQ(seen, QList<int>{0});
+    EXPECT_FALSE(watcher->Fetching());
+    chain.SetCapturing(true);
+    EXPECT_TRUE(watcher->Fetching());
 
-    // A burst reported before the window's thread gets round to any of it.
+    // A burst reported before the window's thread gets round to any of it: a picture, text,
+    // a picture type that did not arrive, one that arrived as a null picture, a picture.
     std::thread([&] {
-        for (int width : {3, 0, 5}) {
-            TSelectionChange change;
-            if (width > 0)
-                change.Image = QImage(width, 1, QImage::Format_RGB32);
-            watcher->Report(std::move(change));
-        }
+        const auto picture = [](int width) { return QImage(width, 1, QImage::Format_RGB32); };
+        for (TSelectionChange change :
+             {TSelectionChange{true, picture(3)}, TSelectionChange{},
+              TSelectionChange{true, std::nullopt}, TSelectionChange{true, QImage()},
+              TSelectionChange{true, picture(5)}})
+            watcher->Report(WithHash(std::move(change)));
     }).join();
     QCoreApplication::processEvents();
-    EXPECT_EQ(seen, (QList<int>{0, 3, 0, 5}));
+    EXPECT_EQ(seen, (QStringList{"-", "3", "-", "!", "!", "5"}));
 
     // After leaving, nothing more is announced.
     const ISelectionWatcher::TReport report = watcher->Report;
     chain.Leave(0);
-    report(TSelectionChange{QImage(7, 1, QImage::Format_RGB32)});
+    report(TSelectionChange{true, QImage(7, 1, QImage::Format_RGB32)});
     QCoreApplication::processEvents();
-    EXPECT_EQ(seen.size(), 4);
+    EXPECT_EQ(seen.size(), 6);
 }
 
 } // namespace
