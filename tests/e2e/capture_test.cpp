@@ -97,10 +97,17 @@ TEST_F(CaptureTest, SavesWhatIsCopiedWhileActiveAndNothingElse) {
     const QImage saved = WaitForImageFile(Home() + QStringLiteral("/SV0000.jpg"));
     ASSERT_FALSE(saved.isNull()) << "no complete SV0000.jpg in the home folder";
     EXPECT_EQ(saved.size(), copied.size());
-    EXPECT_EQ(ImageFilesIn(Home()), QStringList{QStringLiteral("SV0000.jpg")});
     const std::optional<TJpegFrame> frame = ReadJpegFrame(ReadAll(Home() + "/SV0000.jpg"));
     ASSERT_TRUE(frame);
     EXPECT_EQ(frame->Components, 3);
+
+    // Its owner has quit; a second owner (a clipboard keeper) offers the same picture again:
+    // no new file. The next picture is saved, with the next number.
+    ASSERT_TRUE(CopyImage(copied));
+    ASSERT_TRUE(CopyImage(PatternImage(131, 77, 4)));
+    EXPECT_FALSE(WaitForImageFile(Home() + QStringLiteral("/SV0001.jpg")).isNull());
+    EXPECT_EQ(ImageFilesIn(Home()),
+              (QStringList{QStringLiteral("SV0000.jpg"), QStringLiteral("SV0001.jpg")}));
 }
 
 TEST_F(CaptureTest, BitmapsHoldExactlyTheCopiedPixels) {

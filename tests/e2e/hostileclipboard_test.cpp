@@ -166,3 +166,24 @@ TEST_F(HostileClipboardTest, OddOffersAreRefusedWithoutHarm) {
     EXPECT_EQ(WaitForExit(*program, 10000), 0);
     EXPECT_LT(ending.elapsed(), 5000);
 }
+
+// An owner refuses the preferred type, and a newer copy takes over before the rest of the fetch:
+// nothing of that fetch may be taken for the older copy. The owner serves each content once, so
+// a second fetch of the newer copy would fail with a box.
+TEST_F(HostileClipboardTest, CopyReplacedAfterARefusalGivesTheNewerPictureOnce) {
+    QProcess* program = nullptr;
+    ASSERT_TRUE(StartCapturing(QStringLiteral("BitmapOut"), &program));
+    PatternImage(64, 48, 5).save(Sandbox().PathOf(QStringLiteral("older.bmp")), "BMP");
+    const QImage newer = PatternImage(64, 48, 6);
+    ASSERT_NE(Own({"--once", "--next-on-refusal", "image/bmp=" + Sandbox().PathOf("older.bmp"),
+                   "image/png=" + WriteClip(newer)},
+                  2),
+              nullptr);
+    EXPECT_TRUE(SamePixels(newer, WaitForImageFile(Home() + QStringLiteral("/SV0000.bmp"))));
+    // Changes are taken in order: once the next copy is saved, a box for the older one would
+    // be open.
+    ASSERT_TRUE(CopyImage(PatternImage(64, 48, 7)));
+    EXPECT_FALSE(WaitForImageFile(Home() + QStringLiteral("/SV0001.bmp")).isNull());
+    EXPECT_EQ(ImageFilesIn(Home()).size(), 2);
+    EXPECT_FALSE(WaitForBox(program->processId(), ErrorBoxCaption, 0));
+}

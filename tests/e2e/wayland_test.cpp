@@ -113,13 +113,20 @@ TEST_F(WaylandCaptureTest, PicturesCopiedInWaylandWindowsAreSavedAndNothingElse)
                                            "< '%1'")
                                 .arg(WriteClip(PatternImage(90, 60, 3)))));
     SleepMs(300);
+    // A picture type whose bytes are no picture is a failed transfer, as on X11.
     ASSERT_TRUE(WaylandCopy(
         QStringLiteral("echo 'not a PNG' | exec wl-copy --foreground --type image/png")));
-    SleepMs(300);
+    const std::optional<TWindow> box =
+        WaitForBox(program->processId(), QStringLiteral("An error has occurred"));
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(AnswerBox(*box));
     const QImage copied = PatternImage(131, 77, 2);
     ASSERT_TRUE(CopyPicture(copied));
     // Taken in order: had anything before been saved, this would not hold the first number.
     EXPECT_TRUE(SamePixels(copied, WaitForImageFile(Home() + QLatin1Char('/') + BmpName(0))));
+    // A second source with the same picture (a clipboard keeper's) adds no file: the next
+    // picture takes the next number, and no third file appears.
+    ASSERT_TRUE(CopyPicture(copied));
 
     const QString shot = Sandbox().PathOf(QStringLiteral("shot.png"));
     ASSERT_TRUE(
@@ -159,14 +166,12 @@ TEST_F(WaylandCaptureTest, SourceThatNeverDeliversHoldsNothingUp) {
     ASSERT_NE(FChildren.Start(QStringLiteral(SVX_STALLED_SOURCE), {QStringLiteral("image/png")},
                               FWayland),
               nullptr);
-    SleepMs(300);
-    // While the program waits for that picture, its window still answers.
-    const std::optional<TWindow> window = WaitForMainWindow(*program);
-    ASSERT_TRUE(window);
-    EXPECT_TRUE(SetActive(*window, false));
-    EXPECT_TRUE(SetActive(*window, true));
-    // The stalled source keeps its pipe open for good: the next copy is taken only because the
-    // wait for it has an end.
+    // The stalled source keeps its pipe open for good: the wait for it has an end, and then it
+    // is a failed transfer, whose box shows that the window still answers.
+    const std::optional<TWindow> box =
+        WaitForBox(program->processId(), QStringLiteral("An error has occurred"));
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(AnswerBox(*box));
     const QImage copied = PatternImage(70, 50, 4);
     ASSERT_TRUE(CopyPicture(copied));
     EXPECT_TRUE(SamePixels(copied, WaitForImageFile(Home() + QLatin1Char('/') + BmpName(0))));
