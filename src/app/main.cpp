@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QThread>
 #include <cstdio>
 #include <exception>
@@ -16,6 +17,15 @@
 namespace {
 constexpr qint64 MinimumSplashMs = 500;
 constexpr unsigned long SplashPollMs = 100;
+
+// The application's icon for the window, its boxes and the dock, in the sizes it ships.
+QIcon ApplicationIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128})
+        icon.addFile(QStringLiteral(":/icons/org.fennmoor.Snapvault-%1.png").arg(size),
+                     QSize(size, size));
+    return icon;
+}
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -36,11 +46,15 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "%s\n", NoClipboardRouteMessage().toLocal8Bit().constData());
         return 1;
     }
-    // Where the X11 selection is watched in a Wayland session, the toolkit's clipboard must be
-    // the X11 one too.
-    if (route.ToolkitOnX11 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    // The window on X11 wherever an X server answers; a platform the user chose stays.
+    if (route.WindowOnX11 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication application(argc, argv);
+    // Before the first window: the X11 window class is taken from the name, and docks match the
+    // window to its launcher by the class and the desktop-file name.
+    QApplication::setApplicationName(QStringLiteral("Snapvault"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.fennmoor.Snapvault"));
+    QApplication::setWindowIcon(ApplicationIcon());
     // Before any window exists: the first paint on a display the toolkit cannot draw on
     // crashes.
     if (!DisplayPaintable(why)) {
@@ -53,7 +67,6 @@ int main(int argc, char* argv[]) {
             ShowSplash();
         QElapsedTimer shown;
         shown.start();
-        QApplication::setApplicationName(QStringLiteral("Snapvault"));
         // The window closing ends the program; a leftover error box must not keep it alive.
         QApplication::setQuitOnLastWindowClosed(false);
 

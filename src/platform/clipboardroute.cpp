@@ -2,12 +2,12 @@
 
 TClipboardRouteChoice ChooseClipboardRoute(const TSessionFacts& facts) {
     TClipboardRouteChoice choice;
+    choice.WindowOnX11 = facts.X11Display;
     if (facts.WaylandSession && facts.DataControl) {
         choice.Route = TClipboardRoute::DataControl;
     } else if (facts.X11Display) {
         // GNOME has no data-control but mirrors each copy to XWayland.
         choice.Route = facts.XFixes ? TClipboardRoute::X11Selection : TClipboardRoute::Toolkit;
-        choice.ToolkitOnX11 = facts.WaylandSession;
     } else if (facts.WaylandSession) {
         choice.Route = TClipboardRoute::None;
     } else {

@@ -20,9 +20,11 @@ struct TSessionFacts {
 
 struct TClipboardRouteChoice {
     TClipboardRoute Route = TClipboardRoute::X11Selection;
-    // The toolkit must run on X11 for its clipboard to be the X11 one: a Wayland session where
-    // the X11 selection is watched.
-    bool ToolkitOnX11 = false;
+    // The window runs on X11 wherever an X server can be opened (an X11 session, or XWayland
+    // under any compositor): a Wayland window cannot learn that it was minimised, and its
+    // position is the compositor's, so minimising into the tray, window positions and the
+    // centred splash work only there.
+    bool WindowOnX11 = false;
 };
 
 TClipboardRouteChoice ChooseClipboardRoute(const TSessionFacts& facts);

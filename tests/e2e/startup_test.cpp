@@ -48,6 +48,16 @@ TEST_F(StartupTest, ShowsSplashThenWindowWhoseCaptionFollowsActivate) {
         << "no 378x292 splash before the window; seen: " << Describe(seen);
     // The splash has gone once the window is up.
     EXPECT_FALSE(SplashAmong(Desktop().WindowsOf(program->processId())));
+    // A dock shows the application's icon and matches the window to its launcher.
+    const TToolResult properties =
+        RunTool(QStringLiteral("xprop"),
+                {QStringLiteral("-id"), QString::number(window->Id), QStringLiteral("WM_CLASS"),
+                 QStringLiteral("_NET_WM_ICON")},
+                Desktop().Environment());
+    ASSERT_TRUE(properties.Ok());
+    EXPECT_TRUE(properties.Output.contains("WM_CLASS(STRING) = \"snapvault\", \"Snapvault\""))
+        << properties.Output.toStdString();
+    EXPECT_TRUE(properties.Output.contains("_NET_WM_ICON(CARDINAL) = "));
 
     // A first run starts with capture off (the window's own values) or on (factory values);
     // either way the caption says which, exactly, and so does the check box.

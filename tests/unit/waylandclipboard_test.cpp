@@ -16,22 +16,22 @@ TEST(ClipboardRoute, FollowsWhatTheSessionOffers) {
     struct TCase {
         TSessionFacts Facts; // Wayland session, data-control, X display, XFixes
         TClipboardRoute Route;
-        bool ToolkitOnX11;
+        bool WindowOnX11;
     } const cases[] = {
-        {{true, true, true, true}, TClipboardRoute::DataControl, false},    // KDE, sway
-        {{true, true, false, false}, TClipboardRoute::DataControl, false},  // no XWayland
-        {{true, false, true, true}, TClipboardRoute::X11Selection, true},   // GNOME
-        {{true, false, false, false}, TClipboardRoute::None, false},        // nothing sees copies
-        {{false, false, true, true}, TClipboardRoute::X11Selection, false}, // plain X11
-        {{false, false, true, false}, TClipboardRoute::Toolkit, false},     // X without XFixes
-        {{false, false, false, false}, TClipboardRoute::Toolkit, false},    // the toolkit says why
+        {{true, true, true, true}, TClipboardRoute::DataControl, true},    // KDE, sway
+        {{true, true, false, false}, TClipboardRoute::DataControl, false}, // no XWayland
+        {{true, false, true, true}, TClipboardRoute::X11Selection, true},  // GNOME
+        {{true, false, false, false}, TClipboardRoute::None, false},       // nothing sees copies
+        {{false, false, true, true}, TClipboardRoute::X11Selection, true}, // plain X11
+        {{false, false, true, false}, TClipboardRoute::Toolkit, true},     // X without XFixes
+        {{false, false, false, false}, TClipboardRoute::Toolkit, false},   // the toolkit says why
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.Facts.WaylandSession << c.Facts.DataControl
                                           << c.Facts.X11Display << c.Facts.XFixes);
         const TClipboardRouteChoice choice = ChooseClipboardRoute(c.Facts);
         EXPECT_EQ(choice.Route, c.Route);
-        EXPECT_EQ(choice.ToolkitOnX11, c.ToolkitOnX11);
+        EXPECT_EQ(choice.WindowOnX11, c.WindowOnX11);
     }
 }
 
