@@ -4,7 +4,7 @@
 #include "platform/pulsesoundserver.h"
 #include "platform/qtdesktop.h"
 #include "platform/qtmessageboxes.h"
-#include "platform/qttraybackend.h"
+#include "platform/desktoptraybackend.h"
 #include "platform/sessionclipboard.h"
 #include "platform/threadstarter.h"
 #include "platform/unixsingleinstance.h"
@@ -26,7 +26,7 @@ struct TLinuxPlatform::TServices {
     TQtDesktop Desktop;
     TUnixSingleInstance Instance;
     TXdgAutoStart AutoStart;
-    TQtTrayHost Tray;
+    TDesktopTrayHost Tray;
     TQtThreadStarter Threads;
     TPulseSoundServer Sound;
     TScopedPlatform Scope; // last: withdrawn before any service goes

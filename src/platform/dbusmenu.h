@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/dbustraytypes.h"
+
+#include <QDBusVariant>
+#include <QObject>
+#include <QPointer>
+
+class QAction;
+class QMenu;
+
+// A QMenu as com.canonical.dbusmenu shows it to a panel that draws the menus of tray items
+// itself: one level of items, each with its label (access key marked with "_"), enabled and
+// visible state, and check mark. A click the panel reports triggers the action.
+class TDBusMenu : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "com.canonical.dbusmenu")
+    Q_PROPERTY(uint Version READ Version)
+    Q_PROPERTY(QString TextDirection READ TextDirection)
+    Q_PROPERTY(QString Status READ Status)
+    Q_PROPERTY(QStringList IconThemePath READ IconThemePath)
+public:
+    explicit TDBusMenu(QObject* parent);
+    void SetMenu(QMenu* menu);
+    QMenu* Menu() const { return FMenu; }
+
+    uint Version() const { return 3; }
+    QString TextDirection() const { return QStringLiteral("ltr"); }
+    QString Status() const { return QStringLiteral("normal"); }
+    QStringList IconThemePath() const { return {}; }
+
+    // A label with the toolkit's access-key mark "&" as the menu protocol marks it ("_").
+    static QString Label(const QString& text);
+
+public slots:
+    uint GetLayout(int parentId, int recursionDepth, const QStringList& propertyNames,
+                   TMenuLayout& layout);
+    TMenuItemPropertiesList GetGroupProperties(const QList<int>& ids,
+                                               const QStringList& propertyNames);
+    QDBusVariant GetProperty(int id, const QString& name);
+    void Event(int id, const QString& eventId, const QDBusVariant& data, uint timestamp);
+    QList<int> EventGroup(const TMenuEventList& events);
+    bool AboutToShow(int id);
+    QList<int> AboutToShowGroup(const QList<int>& ids, QList<int>& idErrors);
+
+signals:
+    void ItemsPropertiesUpdated(const TMenuItemPropertiesList& updated,
+                                const TMenuItemKeysList& removed);
+    void LayoutUpdated(uint revision, int parent);
+    void ItemActivationRequested(int id, uint timestamp);
+
+private:
+    QAction* ActionOf(int id) const;
+    QVariantMap PropertiesOf(int id, const QStringList& names) const;
+
+    QPointer<QMenu> FMenu;
+    uint FRevision = 1;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/traybackend.h"
+
+#include <QIcon>
+#include <QPointer>
+
+class TSniTrayBackend;
+class TQtTrayBackend;
+
+// The notification area of whatever the desktop offers now: a StatusNotifierItem host when one
+// is there (our own item, which follows hosts that come later), else the toolkit's icon in an
+// XEmbed tray. The toolkit's icon is made only while no item host is there, as the toolkit
+// decides once for good whether it shows its icon as an item or in an XEmbed tray.
+class TDesktopTrayBackend : public ITrayBackend {
+    Q_OBJECT
+public:
+    explicit TDesktopTrayBackend(QObject* owner);
+
+    bool Available() const override;
+    bool Show() override;
+    void Hide() override;
+    void SetIcon(const QIcon& icon) override;
+    void SetToolTip(const QString& text) override;
+    void SetMenu(QMenu* menu) override;
+
+private:
+    ITrayBackend* Current() const;
+    void Make();
+    void Changed();
+
+    TSniTrayBackend* FItem = nullptr;
+    TQtTrayBackend* FEmbedded = nullptr;
+    QIcon FIcon;
+    QString FToolTip;
+    QPointer<QMenu> FMenu;
+    bool FWanted = false;
+    bool FAvailable = false;
+};
+
+class TDesktopTrayHost : public ITrayHost {
+public:
+    ITrayBackend* CreateIcon(QObject* owner) override { return new TDesktopTrayBackend(owner); }
+};
