@@ -15,7 +15,8 @@ void TDBusMenu::SetMenu(QMenu* menu) {
     if (menu != nullptr) {
         // A check mark or label that changes is a new layout for the panel to fetch.
         for (QAction* action : menu->actions())
-            connect(action, &QAction::changed, this, [this] { emit LayoutUpdated(++FRevision, 0); });
+            connect(action, &QAction::changed, this,
+                    [this] { emit LayoutUpdated(++FRevision, 0); });
     }
     emit LayoutUpdated(++FRevision, 0);
 }

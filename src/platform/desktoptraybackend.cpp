@@ -41,8 +41,8 @@ bool TDesktopTrayBackend::Show() {
     FWanted = true;
     ITrayBackend* current = Current();
     // One icon at a time: the other way is taken down.
-    for (ITrayBackend* backend : {static_cast<ITrayBackend*>(FItem),
-                                  static_cast<ITrayBackend*>(FEmbedded)})
+    for (ITrayBackend* backend :
+         {static_cast<ITrayBackend*>(FItem), static_cast<ITrayBackend*>(FEmbedded)})
         if (backend != nullptr && backend != current)
             backend->Hide();
     if (current == nullptr)

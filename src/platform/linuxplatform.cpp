@@ -1,10 +1,10 @@
 #include "platform/linuxplatform.h"
 
 #include "platform/clipboardchain.h"
+#include "platform/desktoptraybackend.h"
 #include "platform/pulsesoundserver.h"
 #include "platform/qtdesktop.h"
 #include "platform/qtmessageboxes.h"
-#include "platform/desktoptraybackend.h"
 #include "platform/sessionclipboard.h"
 #include "platform/threadstarter.h"
 #include "platform/unixsingleinstance.h"

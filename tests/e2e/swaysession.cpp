@@ -14,8 +14,11 @@ namespace {
 
 constexpr int StartTimeoutMs = 20000;
 
-// XWayland runs from the start, as on a desktop where X11 programs may come at any time.
-const char* const Config = "xwayland force\n";
+// XWayland runs from the start, as on a desktop where X11 programs may come at any time. The
+// bar "tray" hosts StatusNotifierItems; its swaybar is started by the tests when they want a
+// panel, so its process is not started with the session.
+const char* const Config = "xwayland force\n"
+                           "bar {\n  id tray\n  swaybar_command true\n  tray_output *\n}\n";
 
 } // namespace
 

@@ -3,8 +3,16 @@
 #include "e2efixture.h"
 #include "iconifier.h"
 #include "imagechecks.h"
+#include "swaysession.h"
 #include "toolrun.h"
 #include "traycolours.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QDBusVariant>
 
 namespace {
 
@@ -110,4 +118,110 @@ TEST_F(TrayTest, MinimisedWindowLeavesTheTaskbarAndStaysReachable) {
                   IconTimeoutMs))
         << "no icon in the restarted tray";
     EXPECT_TRUE(IsRunning(*Program));
+}
+
+// A panel that hosts StatusNotifierItems (swaybar, on a session bus of the test's own) starts
+// after the program, whose icon sits in the XEmbed tray: the icon moves to the panel, and the
+// panel's clicks and menu reach the program over the bus.
+TEST_F(TrayTest, ItemReachesAPanelThatStartsLaterAndAnswersItOverTheBus) {
+    TSwaySession sway;
+    if (!sway.Start())
+        GTEST_SKIP() << "the Wayland compositor cannot start here: "
+                     << sway.Problem().toStdString();
+    TChildProcesses panel;
+    const QString address = QStringLiteral("unix:path=") + Sandbox().PathOf(QStringLiteral("bus"));
+    ASSERT_NE(panel.Start(QStringLiteral("dbus-daemon"),
+                          {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                           QStringLiteral("--address=") + address},
+                          Sandbox().Environment()),
+              nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(Sandbox().PathOf("bus")); }, IconTimeoutMs));
+    Sandbox().SetVariable(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+    ASSERT_TRUE(StartWithIcon());
+
+    QProcessEnvironment bar = sway.ClientEnvironment(Sandbox().Environment());
+    ASSERT_NE(panel.Start(QStringLiteral("swaybar"), {QStringLiteral("-b"), QStringLiteral("tray")},
+                          bar, Sandbox().PathOf(QStringLiteral("swaybar.log"))),
+              nullptr);
+    QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("panel"));
+    ASSERT_TRUE(bus.isConnected());
+    const QString item =
+        QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(Program->processId());
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            // Asked afresh each time: the panel's watcher is not there at first.
+            QDBusInterface watcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
+                                   QStringLiteral("/StatusNotifierWatcher"),
+                                   QStringLiteral("org.kde.StatusNotifierWatcher"), bus);
+            return watcher.property("RegisteredStatusNotifierItems")
+                .toStringList()
+                .join(' ')
+                .contains(item);
+        },
+        IconTimeoutMs))
+        << "the item is not registered with the panel";
+    EXPECT_TRUE(WaitUntil(
+        [&] { return Desktop().EmbeddedWindowsOf(Program->processId()).isEmpty(); }, IconTimeoutMs))
+        << "the icon stays in the XEmbed tray as well";
+
+    QDBusInterface sni(item, QStringLiteral("/StatusNotifierItem"),
+                       QStringLiteral("org.kde.StatusNotifierItem"), bus);
+    EXPECT_EQ(sni.property("Id").toString(), "Snapvault");
+    EXPECT_EQ(sni.property("Title").toString(), "Snapvault");
+    EXPECT_EQ(sni.property("Status").toString(), "Active");
+    // The pixmaps are (width, height, ARGB bytes); the first is the 16 x 16 tray image.
+    QDBusMessage pixmaps = QDBusMessage::createMethodCall(
+        item, QStringLiteral("/StatusNotifierItem"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    pixmaps << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("IconPixmap");
+    const QDBusMessage answer = bus.call(pixmaps);
+    ASSERT_EQ(answer.type(), QDBusMessage::ReplyMessage);
+    const QDBusArgument images =
+        answer.arguments().value(0).value<QDBusVariant>().variant().value<QDBusArgument>();
+    images.beginArray();
+    ASSERT_FALSE(images.atEnd());
+    int width = 0, height = 0;
+    QByteArray pixels;
+    images.beginStructure();
+    images >> width >> height >> pixels;
+    images.endStructure();
+    EXPECT_EQ(QSize(width, height), QSize(16, 16));
+    EXPECT_EQ(pixels.size(), 16 * 16 * 4);
+
+    // Minimised into the panel, and back by its click.
+    TIconifier windowManager(Desktop().Environment().value(QStringLiteral("DISPLAY")));
+    ASSERT_TRUE(windowManager.Ok());
+    windowManager.Iconify(Window->Id);
+    ASSERT_TRUE(windowManager.WaitForWithdrawn(Window->Id, IconTimeoutMs));
+    sni.call(QStringLiteral("Activate"), 0, 0);
+    EXPECT_TRUE(windowManager.WaitForMapped(Window->Id, IconTimeoutMs));
+
+    // The menu as the panel reads it: the items with their access keys; "Quit" ends the program.
+    QDBusMessage layout = QDBusMessage::createMethodCall(item, QStringLiteral("/MenuBar"),
+                                                         QStringLiteral("com.canonical.dbusmenu"),
+                                                         QStringLiteral("GetLayout"));
+    layout << 0 << -1 << QStringList{QStringLiteral("label")};
+    const QDBusMessage menu = bus.call(layout);
+    ASSERT_EQ(menu.type(), QDBusMessage::ReplyMessage);
+    const QDBusArgument root = menu.arguments().value(1).value<QDBusArgument>();
+    QStringList labels;
+    int id = 0;
+    QVariantMap properties;
+    root.beginStructure();
+    root >> id >> properties;
+    root.beginArray();
+    while (!root.atEnd()) {
+        QDBusVariant child;
+        root >> child;
+        const QDBusArgument entry = child.variant().value<QDBusArgument>();
+        entry.beginStructure();
+        entry >> id >> properties;
+        labels << QStringLiteral("%1:%2").arg(id).arg(properties.value("label").toString());
+    }
+    EXPECT_EQ(labels, (QStringList{"1:_Restore", "2:_Activate", "3:_Quit"}));
+    bus.call(QDBusMessage::createMethodCall(item, QStringLiteral("/MenuBar"),
+                                            QStringLiteral("com.canonical.dbusmenu"),
+                                            QStringLiteral("Event"))
+             << 3 << QStringLiteral("clicked") << QVariant::fromValue(QDBusVariant(0)) << 0u);
+    EXPECT_EQ(WaitForExit(*Program, 15000), std::optional<int>(0));
 }
