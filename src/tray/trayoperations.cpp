@@ -9,10 +9,13 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QTimer>
 
 namespace {
 // Steps of the busy animation.
 constexpr int BusyIntervalMs = 50;
+// Long enough for a desktop's panel that starts with the session beside the program.
+constexpr int TrayHostGraceMs = 10000;
 } // namespace
 
 void TSVXForm::CreateTrayIcon() {
@@ -43,6 +46,12 @@ void TSVXForm::CreateTrayIcon() {
     TrayIcon->RestoreOn = TTrayIconMessage::imLeftClickUp;
     TrayIcon->SetIcons(&TheImageList);
     TrayIcon->SetIconIndex(0);
+
+    TrayHostGrace = new QTimer(this);
+    TrayHostGrace->setSingleShot(true);
+    TrayHostGrace->setInterval(TrayHostGraceMs);
+    connect(TrayHostGrace, &QTimer::timeout, this, &TSVXForm::ReportMissingTray);
+    TrayHostGrace->start();
 }
 
 void TSVXForm::ToggleActivate(QObject* sender) {
@@ -64,19 +73,25 @@ void TSVXForm::ShowActivationIcon() {
 
 void TSVXForm::ToggleSystray(QObject*) {
     if (OptMinToSysT->isChecked()) {
-        if (TrayIcon->SetVisible(true))
-            return;
         // No notification area: the program goes on without the icon (it appears when a
-        // panel does), and minimising keeps the taskbar entry.
-        CloseSplash();
-        TBoxRequest request;
-        request.Text = QStringLiteral("Cannot Create System Shell Notification Icon.");
-        request.Caption = QStringLiteral("Snapvault");
-        request.Icon = TBoxIcon::Error;
-        Platform().Boxes->Show(request);
+        // panel does), and minimising keeps the taskbar entry. A panel that is still starting
+        // with the session is given its time.
+        if (!TrayIcon->SetVisible(true) && !TrayHostGrace->isActive())
+            ReportMissingTray();
     } else if (TrayIcon->Visible()) {
         TrayIcon->SetVisible(false);
     }
+}
+
+void TSVXForm::ReportMissingTray() {
+    if (!OptMinToSysT->isChecked() || TrayIcon->Shown())
+        return;
+    CloseSplash();
+    TBoxRequest request;
+    request.Text = QStringLiteral("Cannot Create System Shell Notification Icon.");
+    request.Caption = QStringLiteral("Snapvault");
+    request.Icon = TBoxIcon::Error;
+    Platform().Boxes->Show(request);
 }
 
 void TSVXForm::RestoreFromTI(QObject*) {

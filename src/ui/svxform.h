@@ -23,6 +23,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QTimer;
 class QPushButton;
 class QRadioButton;
 class QSlider;
@@ -123,6 +124,9 @@ public:
     QAction* Restore1 = nullptr;
     QAction* Activate1 = nullptr;
     QAction* Quit1 = nullptr;
+    // Runs from start-up for as long as a panel starting with the session may take to come: a
+    // missing notification area is reported only once it is over.
+    QTimer* TrayHostGrace = nullptr;
 
     // ---- run-time state ----
     TViewerHandle NextViewer = 0;
@@ -181,6 +185,8 @@ public:
     void StartBusyIcon();
     void StopBusyIcon();
     void ShowActivationIcon();
+    // "Cannot Create System Shell Notification Icon.", unless the icon is there by now.
+    void ReportMissingTray();
     // audio (audio/)
     using TFeedbackEvent = ::TFeedbackEvent;
     void PlayFeedbackSound(TFeedbackEvent event);

@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
+#include <QTimer>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -138,6 +140,37 @@ TEST_F(Tray, BusyAnimationSpansOverlappingSavesAndEndsOnTheStateImage) {
     EXPECT_EQ(ShownColour(), "red");
 }
 
+// A panel starting with the session may come a while after the program: no box until start-up's
+// grace is over, and none at all when a panel has come by then.
+TEST(TrayAtStartUp, NoNotificationAreaIsReportedOnlyWhenNoneCameInTime) {
+    for (const bool panelComes : {false, true}) {
+        SCOPED_TRACE(panelComes ? "a panel comes" : "no panel comes");
+        TFormUnderTest window(TFormUnderTest::TStart::AsFirstInstance,
+                              [](TFakePlatform& platform) { platform.Tray.AreaPresent = false; });
+        TSVXForm& form = *window.Form;
+        // As stored settings bring it, within the program's first seconds.
+        ASSERT_TRUE(form.TrayHostGrace->isActive());
+        form.OptMinToSysT->setChecked(true);
+        const auto missingTrayBoxes = [&] {
+            return std::count_if(window.Platform.Boxes.Shown.begin(),
+                                 window.Platform.Boxes.Shown.end(), [](const TBoxRequest& box) {
+                                     return box.Text ==
+                                            "Cannot Create System Shell Notification Icon.";
+                                 });
+        };
+        EXPECT_EQ(missingTrayBoxes(), 0);
+        if (panelComes)
+            window.Platform.Tray.SetAvailable(true);
+        // The grace runs out now rather than in its seconds.
+        form.TrayHostGrace->start(0);
+        QDeadlineTimer deadline(10000);
+        while (form.TrayHostGrace->isActive() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        EXPECT_EQ(missingTrayBoxes(), panelComes ? 0 : 1);
+        EXPECT_EQ(window.Platform.Tray.Icons.last()->Shown, panelComes);
+    }
+}
+
 TEST_F(Tray, WindowHidesInTheTrayOnlyWhileAnIconCanBringItBack) {
     Form.show();
     auto& tray = Window.Platform.Tray;
@@ -146,7 +179,9 @@ TEST_F(Tray, WindowHidesInTheTrayOnlyWhileAnIconCanBringItBack) {
         Settle();
     };
 
-    // No notification area: said once, and minimising keeps an ordinary window.
+    // No notification area once start-up's grace is over: said once at the user's click, and
+    // minimising keeps an ordinary window.
+    Form.TrayHostGrace->stop();
     tray.AreaPresent = false;
     Form.OptMinToSysT->setChecked(true);
     ASSERT_EQ(Window.Platform.Boxes.Shown.size(), 1);
