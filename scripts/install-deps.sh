@@ -19,7 +19,7 @@ packages=(
   libwayland-dev libwayland-bin sway xwayland wl-clipboard grim foot
   libxcb1-dev
   # installation and package checks
-  desktop-file-utils appstream lintian file
+  desktop-file-utils appstream lintian file debootstrap piuparts
 )
 
 sudo=""

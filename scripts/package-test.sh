@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Checks the installation made from a build folder (default build/): a staged `cmake --install`
 # under a prefix other than /usr (launcher, metainfo, icons, installation folder), then the Debian
-# package: lintian, installed with apt, the installed program run, removed without leftovers.
+# package: lintian, installed with apt, the installed program run, removed without leftovers; then
+# on a clean minimal Debian 12 made with debootstrap: piuparts (install, remove, purge), and the
+# package installed without its recommendations, started under Xvfb and ended with -terminate.
 # Installing the package needs root (sudo otherwise); a snapvault package already installed is
 # left alone and the package part refused.
 set -euo pipefail
@@ -28,6 +30,7 @@ appstreamcli validate --no-net "$stage/share/metainfo/$app.metainfo.xml" >/dev/n
   appstreamcli validate --no-net "$stage/share/metainfo/$app.metainfo.xml"
 grep -qx 'Exec="/opt/snapvault/bin/snapvault"' "$desktop_file" || fail "launcher Exec: $(grep ^Exec "$desktop_file")"
 grep -qx 'TryExec=/opt/snapvault/bin/snapvault' "$desktop_file" || fail "launcher TryExec"
+grep -qx 'StartupWMClass=Snapvault' "$desktop_file" || fail "launcher StartupWMClass"
 [ -d "$stage/etc/xdg/Fennmoor/Snapvault/$version_text" ] || fail "no installation folder"
 [ -x "$stage/bin/snapvault" ] || fail "no program"
 for data in Svx.hlp beep.wav click.wav; do
@@ -51,6 +54,9 @@ if ! lintian --fail-on error "$deb" >"$work/lintian" 2>&1; then
   fail "lintian reports errors"
 fi
 grep -v 'root privileges is not recommended' "$work/lintian" || true
+for recommended in libcanberra-pulse xdg-utils; do
+  dpkg-deb -f "$deb" Recommends | grep -qw "$recommended" || fail "does not recommend $recommended"
+done
 dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\./|/|; s|/$||' | grep -v '^/\?$' >"$work/contents"
 
 export DEBIAN_FRONTEND=noninteractive
@@ -85,3 +91,44 @@ while read -r path; do
   fail "left behind: $path"
 done <"$work/contents"
 echo "package-test: removed without leftovers"
+
+# --- a clean minimal system ---
+# The mirror this machine's apt uses; the base system is made once and serves both checks.
+mirror="$(apt-get indextargets --format '$(REPO_URI)' | grep -v -- '-security' | sort -u | head -n 1)"
+[ -n "$mirror" ] || fail "no Debian mirror configured for apt"
+base="$work/base"
+$sudo debootstrap --variant=minbase bookworm "$base" "$mirror" >"$work/debootstrap.log" 2>&1 ||
+  { tail -n 20 "$work/debootstrap.log" >&2; fail "debootstrap cannot make a base system"; }
+$sudo tar -C "$base" -czf "$work/base.tgz" .
+$sudo piuparts --basetgz="$work/base.tgz" --distribution=bookworm --mirror="$mirror main" \
+  "$deb" >"$work/piuparts.log" 2>&1 || { tail -n 40 "$work/piuparts.log" >&2; fail "piuparts"; }
+echo "package-test: piuparts passed"
+
+# Installed without recommendations, the program starts, greets its first run, and ends on
+# -terminate with exit code 0. Only the test's own tools come with it.
+$sudo cp "$deb" "$base/tmp/snapvault.deb"
+$sudo cp -r /etc/apt/sources.list /etc/apt/sources.list.d "$base/etc/apt/" 2>/dev/null || true
+$sudo mount -t proc proc "$base/proc"
+trap '$sudo umount "$base/proc" 2>/dev/null || true; cleanup' EXIT
+$sudo chroot "$base" /bin/bash -s >"$work/chroot.log" 2>&1 <<'CHROOT' || { cat "$work/chroot.log" >&2; fail "the installed program on a clean system"; }
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends /tmp/snapvault.deb >/dev/null
+apt-get install -y -qq --no-install-recommends xvfb xauth xdotool >/dev/null
+mkdir -m 0700 /tmp/runtime
+export HOME=/tmp XDG_RUNTIME_DIR=/tmp/runtime
+xvfb-run -a -s '-nolisten tcp' /bin/bash -c '
+  set -euo pipefail
+  snapvault & program=$!
+  # The first run greets with a box; answered, the program listens for -terminate.
+  box=$(timeout 120 xdotool search --sync --name "^SVX.dat not found or wrong version$" | head -n 1)
+  xdotool windowfocus --sync "$box" key Return
+  timeout 120 bash -c "until [ -S \"\$XDG_RUNTIME_DIR/SVXFileMap\" ]; do sleep 0.2; done"
+  snapvault -terminate
+  timeout 120 tail --pid="$program" -f /dev/null
+  wait "$program"'
+CHROOT
+$sudo umount "$base/proc"
+trap cleanup EXIT
+echo "package-test: the package runs on a clean system without its recommendations"

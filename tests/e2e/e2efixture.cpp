@@ -115,10 +115,12 @@ std::optional<TWindow> TE2ETest::StartAndWaitForWindow(QProcess** started) {
 
 std::optional<TWindow> TE2ETest::WaitForBox(qint64 pid, const QString& caption, int timeoutMs) {
     const QSize formSize = TFormLayout::Get().FormSize();
+    // The splash carries the program's name as its title too.
+    const QSize splashSize(378, 292);
     return FDesktop->WaitForWindow(
         [&](const TWindow& window) {
             return window.Pid == pid && window.Name == caption &&
-                   window.Geometry.size() != formSize;
+                   window.Geometry.size() != formSize && window.Geometry.size() != splashSize;
         },
         timeoutMs);
 }
