@@ -51,6 +51,7 @@ xcb_atom_t Intern(xcb_connection_t* connection, const char* name) {
 
 struct TXcbSelectionWatcher::TState {
     TReport Report;
+    qint64 ByteCap = MaxClipboardBytes; // the most one picture's transfer may bring
     const ISelectionWatcher* Watcher = nullptr;
     xcb_connection_t* Connection = nullptr;
     xcb_window_t Root = 0;
@@ -253,7 +254,7 @@ std::optional<QByteArray> TXcbSelectionWatcher::TState::Fetch(const TSelectionOw
     // The type we like best is asked for straight away: the owner answers once instead of
     // twice, and copies that come quickly are read before the next one replaces them.
     TAnswer answer = TAnswer::None;
-    auto bytes = Convert(Preferred, change.Since, deadline, true, MaxClipboardBytes, &answer);
+    auto bytes = Convert(Preferred, change.Since, deadline, true, ByteCap, &answer);
     if (answer == TAnswer::Agreed) {
         // Taken, or a transfer that failed on the way.
         type = DecodableImageTypes().first();
@@ -273,7 +274,7 @@ std::optional<QByteArray> TXcbSelectionWatcher::TState::Fetch(const TSelectionOw
     type = PreferredImageType(names);
     if (type.isEmpty())
         return std::nullopt;
-    return Convert(atoms[names.indexOf(type)], change.Since, deadline, true, MaxClipboardBytes);
+    return Convert(atoms[names.indexOf(type)], change.Since, deadline, true, ByteCap);
 }
 
 // Failed transfers take the same way as pictures, so that every change arrives in order.
@@ -415,8 +416,10 @@ QStringList TXcbSelectionWatcher::TState::AtomNames(const QList<xcb_atom_t>& ato
     return names;
 }
 
-TXcbSelectionWatcher::TXcbSelectionWatcher(TReport report) : F(std::make_unique<TState>()) {
+TXcbSelectionWatcher::TXcbSelectionWatcher(TReport report, qint64 byteCap)
+    : F(std::make_unique<TState>()) {
     F->Report = std::move(report);
+    F->ByteCap = byteCap;
     F->Watcher = this;
 }
 

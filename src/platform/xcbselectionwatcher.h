@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/clipboarddecode.h"
 #include "platform/selectionwatcher.h"
 
 #include <memory>
@@ -10,7 +11,8 @@
 // beside the fetching, so quick copies are read before the next one replaces them.
 class TXcbSelectionWatcher : public ISelectionWatcher {
 public:
-    explicit TXcbSelectionWatcher(TReport report);
+    // A transfer of more than `byteCap` bytes is a failed one.
+    explicit TXcbSelectionWatcher(TReport report, qint64 byteCap = MaxClipboardBytes);
     // Ends the watching thread, abandoning a fetch under way, and waits for the decoding.
     ~TXcbSelectionWatcher() override;
     TXcbSelectionWatcher(const TXcbSelectionWatcher&) = delete;

@@ -3,12 +3,16 @@
 // memory for a picture it does not hold.
 #include "e2efixture.h"
 #include "imagechecks.h"
+#include "platform/xcbselectionwatcher.h"
 #include "toolrun.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSemaphore>
+#include <mutex>
 
 namespace {
 
@@ -185,4 +189,45 @@ TEST_F(HostileClipboardTest, CopyReplacedAfterARefusalGivesTheNewerPictureOnce) 
     EXPECT_FALSE(WaitForImageFile(Home() + QStringLiteral("/SV0001.bmp")).isNull());
     EXPECT_EQ(ImageFilesIn(Home()).size(), 2);
     EXPECT_FALSE(WaitForBox(program->processId(), ErrorBoxCaption, 0));
+}
+
+// The byte cap of one picture holds however the owner hands the data over: in one property, or
+// in pieces that add up past it. The watcher itself, on the suite's display, with a cap that the
+// test's picture just fits.
+TEST_F(HostileClipboardTest, TransfersPastTheByteCapFail) {
+    const QString png = WriteClip(PatternImage(64, 48, 8));
+    const qint64 size = QFileInfo(png).size();
+    const QByteArray display = qgetenv("DISPLAY");
+    qputenv("DISPLAY", Desktop().Environment().value(QStringLiteral("DISPLAY")).toLocal8Bit());
+    const std::shared_ptr<void> restore(nullptr, [&](void*) { qputenv("DISPLAY", display); });
+    const struct {
+        const char* Name;
+        QStringList Pieces;
+        qint64 Cap;
+        bool Arrives;
+    } cases[] = {
+        {"in one property, just fitting", {}, size, true},
+        {"in one property, a byte too many", {}, size - 1, false},
+        {"in pieces, just fitting", {"--piece", "256"}, size, true},
+        {"in pieces adding up past the cap", {"--piece", "256"}, size - 1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::mutex lock;
+        QList<TSelectionChange> reports;
+        QSemaphore reported;
+        TXcbSelectionWatcher watcher(
+            [&](TSelectionChange change) {
+                const std::lock_guard guard(lock);
+                reports.append(std::move(change));
+                reported.release();
+            },
+            c.Cap);
+        ASSERT_TRUE(watcher.Start());
+        ASSERT_NE(Own(c.Pieces + QStringList{"image/png=" + png}), nullptr);
+        ASSERT_TRUE(reported.tryAcquire(1, 20000));
+        const std::lock_guard guard(lock);
+        EXPECT_TRUE(reports[0].OffersImage);
+        EXPECT_EQ(reports[0].Image.has_value(), c.Arrives);
+    }
 }

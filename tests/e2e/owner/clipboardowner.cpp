@@ -1,10 +1,10 @@
 // A clipboard owner for the end-to-end tests. It takes the CLIPBOARD selection for each content
 // given, one after the other, and serves it as a naive owner does: whatever it holds at the
 // moment, whatever time the request names. It can also stall, handing a transfer over one byte
-// at a time. With --next-on-refusal it takes the next content the moment it has refused a
-// request for data.
+// at a time, or in pieces of a given size. With --next-on-refusal it takes the next content the
+// moment it has refused a request for data.
 //
-//   clipboard_owner [--interval MS] [--stall MS] [--next-on-refusal] CONTENT...
+//   clipboard_owner [--interval MS] [--stall MS] [--piece BYTES] [--next-on-refusal] CONTENT...
 //   CONTENT: TYPE=FILE[,TYPE=FILE...]
 //
 // Prints "owned N" once it holds the N-th content (from 1) and runs until it is killed.
@@ -76,11 +76,14 @@ int main(int argc, char** argv) {
     int intervalMs = 0;
     int stallMs = 0;
     bool nextOnRefusal = false;
+    size_t pieceBytes = 0;
     std::vector<std::string> contentArguments;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--next-on-refusal")
             nextOnRefusal = true;
+        else if (argument == "--piece" && i + 1 < argc)
+            pieceBytes = size_t(std::atol(argv[++i]));
         else if (argument == "--interval" && i + 1 < argc)
             intervalMs = std::atoi(argv[++i]);
         else if (argument == "--stall" && i + 1 < argc)
@@ -126,7 +129,7 @@ int main(int argc, char** argv) {
         contents.push_back(std::move(content));
     }
     // Stalling sends one byte a piece; otherwise pieces as large as common owners use.
-    const size_t pieceSize = stallMs > 0 ? 1 : 256 * 1024;
+    const size_t pieceSize = pieceBytes > 0 ? pieceBytes : stallMs > 0 ? 1 : 256 * 1024;
 
     size_t current = 0;
     auto takeOwnership = [&] {
