@@ -217,6 +217,7 @@ private:
     void CreateTrayIcon();  // tray/trayoperations.cpp: the icon, its images and its menu
     void StartupSequence(const QStringList& arguments); // app/startupsequence.cpp
     void ShutdownSequence();                            // app/shutdownsequence.cpp
+    void WatchSessionEnd();                             // app/sessionend.cpp
     void ShowHelpFor(QWidget* widget);                  // ui/helpcontexts.cpp
     void CaptureClipboardImage();                       // capture/capturesequence.cpp
     void ReadSettingsFile(const QString& path);         // settings/settingsfile.cpp
