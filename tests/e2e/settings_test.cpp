@@ -160,6 +160,26 @@ TEST_F(SettingsTest, ShutdownKilledAtAnyMomentLeavesReadableSettings) {
     }
 }
 
+// A logout or a plain kill while a large picture is being written: the program ends the way a
+// `-terminate` ends it, with the picture whole and the settings written.
+TEST_F(SettingsTest, TerminationSignalsEndTheProgramTheOrderlyWay) {
+    const QImage large = PatternImage(6000, 4000, 7);
+    const QString file = Home() + QStringLiteral("/SV0000.bmp");
+    for (const int signalNumber : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signalNumber);
+        QFile::remove(SettingsFile());
+        QFile::remove(file);
+        QProcess* program = nullptr;
+        ASSERT_TRUE(StartCapturing(QStringLiteral("BitmapOut"), &program));
+        ASSERT_TRUE(CopyImage(large));
+        ASSERT_TRUE(WaitUntil([&] { return QFile::exists(file); }, 30000, 1)) << "no save began";
+        ASSERT_EQ(::kill(pid_t(program->processId()), signalNumber), 0);
+        EXPECT_EQ(WaitForExit(*program, 60000), 0);
+        EXPECT_TRUE(QFile::exists(SettingsFile())) << "the settings were not written";
+        EXPECT_TRUE(SamePixels(large, WaitForImageFile(file, 0))) << "the picture is cut short";
+    }
+}
+
 TEST_F(SettingsTest, FullDiskKeepsTheOldSettingsAndSaysSo) {
     // Without the help file beside it the program keeps its settings in the user's configuration
     // folder, which here is a tiny file system.
