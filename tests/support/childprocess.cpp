@@ -16,7 +16,7 @@ TChildProcess::~TChildProcess() {
 }
 
 bool TChildProcess::Start(const QString& program, const QStringList& arguments,
-                          const QProcessEnvironment& environment) {
+                          const QProcessEnvironment& environment, TErrors errors) {
     Kill();
     const QString path = QStandardPaths::findExecutable(program);
     if (path.isEmpty())
@@ -44,7 +44,8 @@ bool TChildProcess::Start(const QString& program, const QStringList& arguments,
     FPid = ::fork();
     if (FPid == 0) {
         ::dup2(pipe[1], STDOUT_FILENO);
-        ::dup2(pipe[1], STDERR_FILENO);
+        if (errors == TErrors::Merged)
+            ::dup2(pipe[1], STDERR_FILENO);
         ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
@@ -79,11 +80,11 @@ bool TChildProcess::Signal(int signalNumber) const {
     return FPid > 0 && ::kill(FPid, signalNumber) == 0;
 }
 
-int TChildProcess::WaitForExit() {
+int TChildProcess::WaitForExit(QByteArray* output) {
     if (FPid <= 0)
         return -1;
     QByteArray ignored;
-    while (ReadMore(ignored, -1))
+    while (ReadMore(output != nullptr ? *output : ignored, -1))
         ignored.clear();
     int status = 0;
     pid_t ended;

@@ -1,3 +1,4 @@
+#include "childprocess.h"
 #include "platform/unixsingleinstance.h"
 
 #include <QCoreApplication>
@@ -8,7 +9,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <chrono>
@@ -44,24 +45,22 @@ TEST(SingleInstance, DISABLED_HoldTheLockUntilKilled) {
 
 TEST(SingleInstance, TheLockDiesWithItsHolder) {
     QTemporaryDir dir;
-    QProcess holder;
+    TChildProcess holder;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("SVX_LOCK_FOLDER", dir.path());
-    holder.setProcessEnvironment(environment);
-    holder.start(QCoreApplication::applicationFilePath(),
-                 {"--gtest_also_run_disabled_tests",
-                  "--gtest_filter=SingleInstance.DISABLED_HoldTheLockUntilKilled"});
+    ASSERT_TRUE(holder.Start(QCoreApplication::applicationFilePath(),
+                             {"--gtest_also_run_disabled_tests",
+                              "--gtest_filter=SingleInstance.DISABLED_HoldTheLockUntilKilled"},
+                             environment));
     // Generous: the machine may be busy.
-    ASSERT_TRUE(holder.waitForStarted(60000));
     QByteArray said;
-    while (!said.contains("locked") && holder.waitForReadyRead(60000))
-        said += holder.readAllStandardOutput();
+    while (!said.contains("locked") && holder.ReadMore(said, 60000)) {
+    }
     ASSERT_TRUE(said.contains("locked")) << said.toStdString();
     TUnixSingleInstance next(dir.path());
     ASSERT_FALSE(next.AcquireLock());
     // Gone without a shutdown: the lock file stays, the lock does not.
-    holder.kill();
-    ASSERT_TRUE(holder.waitForFinished(60000));
+    holder.Kill();
     EXPECT_TRUE(QFile::exists(dir.filePath("SnapvaultMutex")));
     EXPECT_TRUE(next.AcquireLock());
 }
