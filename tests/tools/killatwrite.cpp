@@ -70,16 +70,6 @@ int open64(const char* path, int flags, ...) {
     return Real<int (*)(const char*, int, ...)>("open64")(path, flags, mode);
 }
 
-int openat(int folder, const char* path, int flags, ...) {
-    va_list arguments;
-    va_start(arguments, flags);
-    const mode_t mode = va_arg(arguments, mode_t);
-    va_end(arguments);
-    if (Writes(flags) && Names(path))
-        Step();
-    return Real<int (*)(int, const char*, int, ...)>("openat")(folder, path, flags, mode);
-}
-
 ssize_t write(int fd, const void* data, size_t count) {
     if (NamesDescriptor(fd))
         Step();
