@@ -16,7 +16,7 @@ const QString SinkName = QStringLiteral("svxnull");
 // Samples of 16 bits: silence on a null sink is exactly 0, anything played is far louder.
 constexpr int Whisper = 500;
 
-// The loud and the trailing quiet samples of `bytes` (whole samples only).
+// Whether the 16-bit sample at `sample` is louder than a whisper.
 bool IsLoud(const char* sample) {
     qint16 value = 0;
     std::memcpy(&value, sample, 2);
@@ -75,10 +75,6 @@ TPrivateSoundServer::~TPrivateSoundServer() {
 
 QString TPrivateSoundServer::Address() const {
     return QStringLiteral("unix:") + FFolder.filePath(QStringLiteral("native"));
-}
-
-QString TPrivateSoundServer::MissingAddress() const {
-    return QStringLiteral("unix:") + FFolder.filePath(QStringLiteral("nobody-listens"));
 }
 
 bool TPrivateSoundServer::Freeze(bool frozen) {

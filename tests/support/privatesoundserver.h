@@ -18,8 +18,6 @@ public:
     QString Problem() const { return FProblem; }
     // The server address for clients (the value of PULSE_SERVER).
     QString Address() const;
-    // An address where no server listens.
-    QString MissingAddress() const;
 
     // Ways a server stalls. Each returns false when it could not be done.
     // Stops the daemon (SIGSTOP), or lets it go on (SIGCONT).

@@ -63,7 +63,7 @@ QString ToneFile(const QTemporaryDir& folder, int seconds) {
     return path;
 }
 
-TEST(PulseSoundServer, SoundsReachTheServerWhenThereIsOne) {
+TEST(PulseSoundServer, WaveAndSystemSoundsReachTheServer) {
     TPrivateSoundServer daemon;
     ASSERT_TRUE(daemon.Ok()) << daemon.Problem().toStdString();
     ASSERT_TRUE(daemon.StartRecording());
@@ -73,16 +73,13 @@ TEST(PulseSoundServer, SoundsReachTheServerWhenThereIsOne) {
         [](TPulseSoundServer& server) { server.Play(server.OpenWave(ShippedSound("click.wav"))); },
         [](TPulseSoundServer& server) { server.PlaySystemSound(TSystemSound::Standard); },
     };
-    for (const bool present : {false, true}) {
-        for (const auto& play : sounds) {
-            SCOPED_TRACE(present ? "server present" : "no server");
-            const TScopedVariable address(
-                "PULSE_SERVER",
-                (present ? daemon.Address() : daemon.MissingAddress()).toLocal8Bit());
-            TPulseSoundServer server;
-            play(server);
-            EXPECT_EQ(daemon.WaitForSound(present ? 10000 : 1000), present);
-        }
+    const TScopedVariable address("PULSE_SERVER", daemon.Address().toLocal8Bit());
+    for (const auto& play : sounds) {
+        TPulseSoundServer server;
+        play(server);
+        EXPECT_TRUE(daemon.WaitForSound(10000));
+        // The rest of it, so the next sound is heard on its own.
+        daemon.LoudFramesUntilQuiet(44100 / 4);
     }
 }
 
