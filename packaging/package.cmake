@@ -24,8 +24,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.fennmoor.example/snapvault/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The standard sounds come from the freedesktop sound theme; without it they are silent.
-# The sounds of the desktop's theme, played through the sound server rather than raw ALSA, and
-# the opener of the about tab's links.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "sound-theme-freedesktop, libcanberra-pulse, xdg-utils")
+# The standard sounds come from the desktop's sound theme; the about tab's links open through
+# xdg-utils.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "sound-theme-freedesktop, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

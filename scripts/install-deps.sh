@@ -6,7 +6,7 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libjpeg62-turbo-dev libmng-dev zlib1g-dev
-  libsndfile1-dev libpulse-dev libcanberra-dev sound-theme-freedesktop libx11-dev
+  libsndfile1-dev libpulse-dev sound-theme-freedesktop libx11-dev
   fonts-dejavu-core
   libxcb1-dev libxcb-xfixes0-dev libxxhash-dev
   # tests and benchmarks

@@ -54,7 +54,7 @@ if ! lintian --fail-on error "$deb" >"$work/lintian" 2>&1; then
   fail "lintian reports errors"
 fi
 grep -v 'root privileges is not recommended' "$work/lintian" || true
-for recommended in libcanberra-pulse xdg-utils; do
+for recommended in sound-theme-freedesktop xdg-utils; do
   dpkg-deb -f "$deb" Recommends | grep -qw "$recommended" || fail "does not recommend $recommended"
 done
 dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\./|/|; s|/$||' | grep -v '^/\?$' >"$work/contents"

@@ -50,6 +50,7 @@ void TSVXForm::StartupSequence(const QStringList& arguments) {
     if (!platform.Instance->Publish([this] { close(); }))
         ReportError(QStringLiteral("Filemapping error"));
     InstanceCheckPending = false;
+    WatchSessionEnd();
 
     // 2. The program's folder is the working folder: SVX.dat and Svx.hlp are found there.
     QDir::setCurrent(ProgramFolder());

@@ -2,12 +2,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -31,20 +30,37 @@ bool WriteAll(int fd, const char* data, qint64 size) {
     return true;
 }
 
+// Names tried before giving up when every random name is taken.
+constexpr int MaxNameAttempts = 100;
+
+// Creates a new hidden file beside `target` and returns its descriptor, or -1 with errno set.
+// Created with 0666 so the kernel applies the user's mask: reading the mask would mean changing
+// it, for every thread of the process at once.
+int CreateTemporary(const QFileInfo& target, QByteArray& name) {
+    for (int attempt = 0; attempt < MaxNameAttempts; ++attempt) {
+        const QString suffix = QString::number(QRandomGenerator::global()->generate64(), 36);
+        name = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                                 QLatin1Char('.') + suffix);
+        int fd;
+        do {
+            fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                        0666);
+        } while (fd < 0 && errno == EINTR);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
 } // namespace
 
 QString WriteFileAtomically(const QString& path, const QByteArray& bytes) {
-    const QFileInfo target(path);
     // A link is replaced by the file, never followed: what it points to stays untouched.
-    QByteArray temporary = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") +
-                                             target.fileName() + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    QByteArray temporary;
+    const int fd = CreateTemporary(QFileInfo(path), temporary);
     if (fd < 0)
         return SystemText(errno);
-    // mkostemp makes the file private; give it the permissions a new file of the user gets.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
 
     int failure = 0;
     if (!WriteAll(fd, bytes.constData(), bytes.size()) || ::fsync(fd) != 0)

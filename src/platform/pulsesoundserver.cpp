@@ -1,19 +1,20 @@
 #include "platform/pulsesoundserver.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 
-#include <canberra.h>
-#include <pulse/simple.h>
+#include <pulse/context.h>
+#include <pulse/error.h>
+#include <pulse/stream.h>
+#include <pulse/thread-mainloop.h>
 #include <sndfile.h>
 
 #include <algorithm>
-#include <chrono>
 #include <vector>
 
-namespace {
-
-// A wave file held open by libsndfile; the player thread reads it from the start each time.
+// A wave file held open by libsndfile; each playing reads it from the start.
 class TSndWave : public IWaveSound {
 public:
     TSndWave(SNDFILE* file, const SF_INFO& info) : File(file), Info(info) {}
@@ -25,38 +26,64 @@ public:
     SF_INFO Info;
 };
 
-struct TSimpleStreamDeleter {
-    void operator()(pa_simple* stream) const { pa_simple_free(stream); }
-};
-using TSimpleStream = std::unique_ptr<pa_simple, TSimpleStreamDeleter>;
+namespace {
 
-constexpr sf_count_t ChunkFrames = 1024;
-// A small target buffer keeps the sound close to the event it marks and lets a newer sound cut
-// in quickly.
+// A small target buffer keeps the sound close to the event it marks, and a stop or a newer
+// sound cuts in after at most this much of the old one.
 constexpr pa_usec_t BufferUsec = 100'000;
-// Below this the stream counts as played out.
-constexpr pa_usec_t PlayedOutUsec = 2'000;
-// A server that stops reporting progress is not waited on longer than this past the sound.
-constexpr auto DrainGrace = std::chrono::seconds(3);
+
+// Holds the event thread's lock for a scope.
+class TLoopLock {
+public:
+    explicit TLoopLock(pa_threaded_mainloop* loop) : FLoop(loop) {
+        pa_threaded_mainloop_lock(FLoop);
+    }
+    ~TLoopLock() { pa_threaded_mainloop_unlock(FLoop); }
+    TLoopLock(const TLoopLock&) = delete;
+    TLoopLock& operator=(const TLoopLock&) = delete;
+
+private:
+    pa_threaded_mainloop* FLoop;
+};
+
+pa_sample_spec SpecOf(const TSndWave& wave) {
+    pa_sample_spec spec{};
+    spec.format = PA_SAMPLE_S16NE;
+    spec.rate = static_cast<uint32_t>(std::max(wave.Info.samplerate, 0));
+    spec.channels = static_cast<uint8_t>(std::clamp(wave.Info.channels, 0, 255));
+    return spec;
+}
 
 } // namespace
 
-void TPulseSoundServer::TCanberraDeleter::operator()(ca_context* context) const {
-    ca_context_destroy(context);
+QString SoundThemeFile(const QStringList& dataFolders, const QString& event) {
+    // The freedesktop theme is the one every sound theme falls back to; its files are stereo.
+    for (const QString& folder : dataFolders) {
+        const QDir theme(folder + QStringLiteral("/sounds/freedesktop/stereo"));
+        for (const char* extension : {".oga", ".ogg", ".wav"}) {
+            const QString file = theme.filePath(event + QLatin1String(extension));
+            if (QFile::exists(file))
+                return file;
+        }
+    }
+    return {};
 }
 
 TPulseSoundServer::TPulseSoundServer() = default;
 
 TPulseSoundServer::~TPulseSoundServer() {
+    if (FLoop == nullptr)
+        return;
     {
-        const std::lock_guard lock(FLock);
-        FQuit = true;
-        ++FGeneration;
+        // Nothing here waits for the server: the stream and the connection are dropped, and
+        // the event thread ends at its next turn.
+        const TLoopLock lock(FLoop);
         FPending.reset();
+        DropStream();
+        DropContext();
     }
-    FWake.notify_all();
-    if (FPlayer.joinable())
-        FPlayer.join();
+    pa_threaded_mainloop_stop(FLoop);
+    pa_threaded_mainloop_free(FLoop);
 }
 
 std::shared_ptr<IWaveSound> TPulseSoundServer::OpenWave(const QString& fileName) {
@@ -76,25 +103,35 @@ std::shared_ptr<IWaveSound> TPulseSoundServer::OpenWave(const QString& fileName)
 }
 
 void TPulseSoundServer::Play(std::shared_ptr<IWaveSound> sound) {
-    if (!sound)
+    auto wave = std::static_pointer_cast<TSndWave>(std::move(sound));
+    if (!wave)
         return;
-    {
-        const std::lock_guard lock(FLock);
-        ++FGeneration;
-        FPending = std::move(sound);
-        if (!FPlayer.joinable())
-            FPlayer = std::thread(&TPulseSoundServer::PlayerLoop, this);
+    const pa_sample_spec spec = SpecOf(*wave);
+    if (wave->Info.channels > static_cast<int>(PA_CHANNELS_MAX) || !pa_sample_spec_valid(&spec))
+        return;
+    if (FLoop == nullptr) {
+        FLoop = pa_threaded_mainloop_new();
+        if (FLoop == nullptr)
+            return;
+        if (pa_threaded_mainloop_start(FLoop) < 0) {
+            pa_threaded_mainloop_free(FLoop);
+            FLoop = nullptr;
+            return;
+        }
     }
-    FWake.notify_all();
+    const TLoopLock lock(FLoop);
+    DropStream();
+    FPending = std::move(wave);
+    if (Connect())
+        StartPending();
 }
 
 void TPulseSoundServer::Stop() {
-    {
-        const std::lock_guard lock(FLock);
-        ++FGeneration;
-        FPending.reset();
-    }
-    FWake.notify_all();
+    if (FLoop == nullptr)
+        return;
+    const TLoopLock lock(FLoop);
+    FPending.reset();
+    DropStream();
 }
 
 void TPulseSoundServer::PlaySystemSound(TSystemSound sound) {
@@ -103,94 +140,141 @@ void TPulseSoundServer::PlaySystemSound(TSystemSound sound) {
         QApplication::beep();
         return;
     }
-    if (!FCanberra) {
-        ca_context* context = nullptr;
-        if (ca_context_create(&context) != CA_SUCCESS)
-            return;
-        FCanberra.reset(context);
-        ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Snapvault", nullptr);
-    }
-    // Results are not looked at: without a server libcanberra reports nothing reliable, and a
-    // sound that cannot be played is silence.
-    const char* event = sound == TSystemSound::Standard ? "bell" : "dialog-information";
-    ca_context_play(FCanberra.get(), 0, CA_PROP_EVENT_ID, event, nullptr);
+    const QString event = sound == TSystemSound::Standard ? QStringLiteral("bell")
+                                                          : QStringLiteral("dialog-information");
+    const QString file = SoundThemeFile(
+        QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation), event);
+    // No theme installed, or a file that does not decode: silence.
+    Play(OpenWave(file));
 }
 
-void TPulseSoundServer::PlayerLoop() {
-    std::unique_lock lock(FLock);
-    for (;;) {
-        FWake.wait(lock, [this] { return FQuit || FPending; });
-        if (FQuit)
-            return;
-        std::shared_ptr<IWaveSound> sound = std::move(FPending);
-        const std::uint64_t generation = FGeneration;
-        lock.unlock();
-        Stream(*sound, generation);
-        sound.reset();
-        lock.lock();
-    }
+bool TPulseSoundServer::Connect() {
+    if (FContext != nullptr)
+        return pa_context_get_state(FContext) == PA_CONTEXT_READY;
+    FContext = pa_context_new(pa_threaded_mainloop_get_api(FLoop), "Snapvault");
+    if (FContext == nullptr)
+        return false;
+    pa_context_set_state_callback(FContext, &TPulseSoundServer::OnContextState, this);
+    // No daemon is started on our behalf: that would wait for it here. Without a server the
+    // connection fails in the event thread, and the sound is silence.
+    if (pa_context_connect(FContext, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+        DropContext();
+    return false;
 }
 
-bool TPulseSoundServer::Outdated(std::uint64_t generation) {
-    const std::lock_guard lock(FLock);
-    return generation != FGeneration;
-}
-
-void TPulseSoundServer::Stream(IWaveSound& sound, std::uint64_t generation) {
-    auto& wave = static_cast<TSndWave&>(sound);
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_S16NE;
-    spec.rate = static_cast<uint32_t>(wave.Info.samplerate);
-    spec.channels = static_cast<uint8_t>(std::clamp(wave.Info.channels, 0, 255));
-    if (wave.Info.channels > static_cast<int>(PA_CHANNELS_MAX) || !pa_sample_spec_valid(&spec) ||
-        sf_seek(wave.File, 0, SEEK_SET) != 0)
+void TPulseSoundServer::DropContext() {
+    if (FContext == nullptr)
         return;
+    pa_context_set_state_callback(FContext, nullptr, nullptr);
+    pa_context_disconnect(FContext);
+    pa_context_unref(FContext);
+    FContext = nullptr;
+}
+
+void TPulseSoundServer::OnContextState(pa_context* context, void* self) {
+    auto& server = *static_cast<TPulseSoundServer*>(self);
+    switch (pa_context_get_state(context)) {
+    case PA_CONTEXT_READY:
+        server.StartPending();
+        break;
+    case PA_CONTEXT_FAILED:
+    case PA_CONTEXT_TERMINATED:
+        // The server is gone: its sound with it. The next sound connects anew.
+        server.FPending.reset();
+        server.DropStream();
+        server.DropContext();
+        break;
+    default:
+        break;
+    }
+}
+
+void TPulseSoundServer::StartPending() {
+    if (!FPending)
+        return;
+    std::shared_ptr<TSndWave> wave = std::move(FPending);
+    if (sf_seek(wave->File, 0, SEEK_SET) != 0)
+        return;
+    const pa_sample_spec spec = SpecOf(*wave);
+    FStream = pa_stream_new(FContext, "Feedback sound", &spec, nullptr);
+    if (FStream == nullptr)
+        return;
+    FPlaying = std::move(wave);
+    pa_stream_set_state_callback(FStream, &TPulseSoundServer::OnStreamState, this);
+    pa_stream_set_write_callback(FStream, &TPulseSoundServer::OnWritable, this);
     pa_buffer_attr buffer{};
     buffer.maxlength = static_cast<uint32_t>(-1);
     buffer.tlength = static_cast<uint32_t>(pa_usec_to_bytes(BufferUsec, &spec));
     // Play from the first write on: a sound shorter than the buffer would otherwise wait for
-    // a drain request before it starts.
+    // the drain before it starts.
     buffer.prebuf = 0;
     buffer.minreq = static_cast<uint32_t>(-1);
     buffer.fragsize = static_cast<uint32_t>(-1);
-    int error = 0;
-    TSimpleStream stream(pa_simple_new(nullptr, "Snapvault", PA_STREAM_PLAYBACK, nullptr,
-                                       "Feedback sound", &spec, nullptr, &buffer, &error));
-    if (!stream)
-        return; // no server or no device: silence
+    if (pa_stream_connect_playback(FStream, nullptr, &buffer, PA_STREAM_ADJUST_LATENCY, nullptr,
+                                   nullptr) < 0)
+        DropStream();
+}
 
-    std::vector<short> samples(static_cast<size_t>(ChunkFrames * wave.Info.channels));
-    for (;;) {
-        if (Outdated(generation)) {
-            pa_simple_flush(stream.get(), &error);
+void TPulseSoundServer::DropStream() {
+    FPlaying.reset();
+    if (FStream == nullptr)
+        return;
+    pa_stream_set_state_callback(FStream, nullptr, nullptr);
+    pa_stream_set_write_callback(FStream, nullptr, nullptr);
+    // Takes the stream off the sink at once, whatever it still holds; cancels its drain.
+    pa_stream_disconnect(FStream);
+    pa_stream_unref(FStream);
+    FStream = nullptr;
+}
+
+void TPulseSoundServer::OnStreamState(pa_stream* stream, void* self) {
+    auto& server = *static_cast<TPulseSoundServer*>(self);
+    const pa_stream_state_t state = pa_stream_get_state(stream);
+    if (stream == server.FStream && (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED))
+        server.DropStream(); // a device that fails is silence
+}
+
+void TPulseSoundServer::OnWritable(pa_stream* stream, std::size_t bytes, void* self) {
+    auto& server = *static_cast<TPulseSoundServer*>(self);
+    if (stream == server.FStream)
+        server.Feed(bytes);
+}
+
+void TPulseSoundServer::Feed(std::size_t bytes) {
+    const std::size_t frameBytes =
+        sizeof(short) * static_cast<std::size_t>(FPlaying->Info.channels);
+    while (bytes >= frameBytes) {
+        void* buffer = nullptr;
+        std::size_t size = bytes;
+        if (pa_stream_begin_write(FStream, &buffer, &size) < 0 || buffer == nullptr) {
+            DropStream();
             return;
         }
-        const sf_count_t frames = sf_readf_short(wave.File, samples.data(), ChunkFrames);
-        if (frames <= 0)
-            break;
-        const size_t bytes = static_cast<size_t>(frames * wave.Info.channels) * sizeof(short);
-        if (pa_simple_write(stream.get(), samples.data(), bytes, &error) < 0)
+        size = std::min(size, bytes) / frameBytes * frameBytes;
+        const sf_count_t frames = sf_readf_short(FPlaying->File, static_cast<short*>(buffer),
+                                                 static_cast<sf_count_t>(size / frameBytes));
+        if (frames <= 0) {
+            pa_stream_cancel_write(FStream);
+            // All handed over. Closing a stream drops what it has not played yet, so it goes
+            // only once it has played out (or when a stop or a newer sound comes first).
+            pa_stream_set_write_callback(FStream, nullptr, nullptr);
+            if (pa_operation* drain = pa_stream_drain(FStream, &TPulseSoundServer::OnDrained, this))
+                pa_operation_unref(drain);
+            else
+                DropStream();
             return;
+        }
+        const std::size_t taken = static_cast<std::size_t>(frames) * frameBytes;
+        if (pa_stream_write(FStream, buffer, taken, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
+            DropStream();
+            return;
+        }
+        bytes -= taken;
     }
+}
 
-    // Closing a stream drops what it has not played yet, so wait until it has played out; a
-    // newer request cuts the wait short.
-    const auto deadline = std::chrono::steady_clock::now() + DrainGrace +
-                          std::chrono::microseconds(pa_simple_get_latency(stream.get(), &error));
-    std::unique_lock lock(FLock);
-    while (generation == FGeneration && std::chrono::steady_clock::now() < deadline) {
-        lock.unlock();
-        const pa_usec_t left = pa_simple_get_latency(stream.get(), &error);
-        lock.lock();
-        if (left == static_cast<pa_usec_t>(-1) || left < PlayedOutUsec)
-            break;
-        const auto step = std::chrono::microseconds(std::min<pa_usec_t>(left, 20'000));
-        FWake.wait_for(lock, step, [&] { return generation != FGeneration; });
-    }
-    const bool cutOff = generation != FGeneration;
-    lock.unlock();
-    if (cutOff)
-        pa_simple_flush(stream.get(), &error);
-    else
-        pa_simple_drain(stream.get(), &error);
+void TPulseSoundServer::OnDrained(pa_stream* stream, int, void* self) {
+    auto& server = *static_cast<TPulseSoundServer*>(self);
+    if (stream == server.FStream)
+        server.DropStream();
 }

@@ -2,17 +2,19 @@
 
 #include "platform/soundserver.h"
 
-#include <condition_variable>
-#include <cstdint>
 #include <memory>
-#include <mutex>
-#include <thread>
 
-struct ca_context;
+struct pa_threaded_mainloop;
+struct pa_context;
+struct pa_stream;
+class TSndWave;
 
 // Wave files decoded by libsndfile and streamed to PulseAudio (or PipeWire's PulseAudio service)
-// by a player thread of its own; system sounds from the freedesktop sound theme through
-// libcanberra, the simple beep through the X11 keyboard bell.
+// through libpulse's asynchronous API: every call here hands its work to libpulse's own event
+// thread and returns, so a server that stalls (a suspended sink, a stopped daemon, a socket that
+// vanished) delays nothing but the sound itself, neither a stop nor the program's end. The
+// desktop's system sounds are the sound theme's files, played the same way; the simple beep is
+// the X11 keyboard bell.
 class TPulseSoundServer : public ISoundServer {
 public:
     TPulseSoundServer();
@@ -26,20 +28,24 @@ public:
     void PlaySystemSound(TSystemSound sound) override;
 
 private:
-    void PlayerLoop();
-    // Streams one sound; ends early when a later request arrives (`generation` is outdated).
-    void Stream(IWaveSound& sound, std::uint64_t generation);
-    bool Outdated(std::uint64_t generation);
+    // Everything below runs with the event thread's lock held.
+    bool Connect();
+    void DropContext();
+    void StartPending();
+    void DropStream();
+    void Feed(std::size_t bytes);
+    static void OnContextState(pa_context* context, void* self);
+    static void OnWritable(pa_stream* stream, std::size_t bytes, void* self);
+    static void OnStreamState(pa_stream* stream, void* self);
+    static void OnDrained(pa_stream* stream, int success, void* self);
 
-    std::mutex FLock;
-    std::condition_variable FWake;
-    std::shared_ptr<IWaveSound> FPending; // the next sound to play
-    std::uint64_t FGeneration = 0;        // raised by every request; cuts off older sounds
-    bool FQuit = false;
-    std::thread FPlayer; // started with the first sound
-
-    struct TCanberraDeleter {
-        void operator()(ca_context* context) const;
-    };
-    std::unique_ptr<ca_context, TCanberraDeleter> FCanberra;
+    pa_threaded_mainloop* FLoop = nullptr;
+    pa_context* FContext = nullptr;
+    pa_stream* FStream = nullptr;
+    std::shared_ptr<TSndWave> FPending; // waits for the connection
+    std::shared_ptr<TSndWave> FPlaying; // read by FStream
 };
+
+// The file of a sound-theme event ("bell", "dialog-information") in the freedesktop theme under
+// the given data folders (each the parent of "sounds/"); empty when there is none.
+QString SoundThemeFile(const QStringList& dataFolders, const QString& event);

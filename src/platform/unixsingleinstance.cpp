@@ -36,8 +36,9 @@ QString PrivateFolder(const QString& preferred, const QString& fallback) {
     if (makePrivate(preferred))
         return preferred;
     QDir().mkpath(QFileInfo(fallback).path());
-    makePrivate(fallback);
-    return fallback;
+    if (makePrivate(fallback))
+        return fallback;
+    return {};
 }
 
 QString RuntimeFolder() {
@@ -67,6 +68,9 @@ QString TUnixSingleInstance::ServerPath() const {
 bool TUnixSingleInstance::AcquireLock() {
     if (FLockFd >= 0)
         return true;
+    // Without a folder closed to others the lock could be held by anyone: no instance can run.
+    if (FFolder.isEmpty() && RuntimeFolder().isEmpty())
+        return false;
     // Close-on-exec, or a program we start would keep the lock after we are gone.
     const int fd =
         open(QFile::encodeName(LockPath()).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
@@ -124,6 +128,8 @@ bool TUnixSingleInstance::Publish(std::function<void()> onClose) {
 }
 
 ISingleInstance::TCloseResult TUnixSingleInstance::RequestClose() {
+    if (FFolder.isEmpty() && RuntimeFolder().isEmpty())
+        return TCloseResult::CannotConnect;
     QLocalSocket socket;
     socket.connectToServer(ServerPath());
     if (!socket.waitForConnected(ConnectTimeoutMs))

@@ -30,8 +30,8 @@ private:
     std::unique_ptr<QLocalServer> FServer;
 };
 
-// The folder of the lock and the close channel.
+// The folder of the lock and the close channel; empty when no folder closed to others can be had.
 QString RuntimeFolder();
-// `preferred` when it is (or can be made) a folder of ours closed to others, else `fallback`,
-// made so as far as it can be.
+// `preferred` when it is (or can be made) a folder of ours closed to others, else `fallback` on
+// the same terms, else empty.
 QString PrivateFolder(const QString& preferred, const QString& fallback);

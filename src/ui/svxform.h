@@ -226,6 +226,7 @@ private:
     void CreateTrayIcon();  // tray/trayoperations.cpp: the icon, its images and its menu
     void StartupSequence(const QStringList& arguments); // app/startupsequence.cpp
     void ShutdownSequence();                            // app/shutdownsequence.cpp
+    void WatchSessionEnd();                             // app/sessionend.cpp
     void ShowHelpFor(QWidget* widget);                  // ui/helpcontexts.cpp
     void CaptureClipboardImage();                       // capture/capturesequence.cpp
     TCaptureOptions ReadCaptureOptions() const;         // capture/capturesequence.cpp

@@ -8,8 +8,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -42,6 +44,13 @@ TEST_F(HostileTest, ThingsPlantedAtTheChosenNameAreLeftAloneAndTheNextNumberTake
     const std::optional<TWindow> window = StartAndWaitForWindow();
     ASSERT_TRUE(window);
     ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("PngOut")));
+    // The start sound is a FIFO: opening it holds the program between the choice of the name and
+    // the start of the save until this test has planted its thing.
+    const QString gate = Sandbox().PathOf(QStringLiteral("gate.wav"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(gate).constData(), 0600), 0);
+    ASSERT_TRUE(SetChecked(*window, QStringLiteral("BeepWav"), true));
+    ASSERT_TRUE(SetChecked(*window, QStringLiteral("OptBeep1"), true));
+    ASSERT_TRUE(TypeInto(*window, QStringLiteral("Beep1FileName"), gate));
     ASSERT_TRUE(SetActive(*window, true));
     const QString victim = Sandbox().PathOf(QStringLiteral("victim.txt"));
     {
@@ -76,14 +85,21 @@ TEST_F(HostileTest, ThingsPlantedAtTheChosenNameAreLeftAloneAndTheNextNumberTake
         SCOPED_TRACE(c.Kind);
         const QImage copied = SlowToCompress(2400, 2000, unsigned(i + 1));
         ASSERT_TRUE(CopyImage(copied));
-        // The name is chosen a moment after the transfer, and the file is made only after the
-        // compression. Planted in that gap, the thing is found only by the file's creation;
-        // planted earlier (a slow machine), by the name search: either way it must be left
-        // alone and the next number taken. Planted too late it would find the saved file, so
-        // the wait stays short.
-        QThread::msleep(150);
+        // The program opens its start sound once the name is chosen; the file is made only after
+        // the compression. Planted in that gap, the thing is found only by the file's creation.
+        int writer = -1;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                writer = ::open(QFile::encodeName(gate).constData(), O_WRONLY | O_NONBLOCK);
+                return writer >= 0;
+            },
+            30000))
+            << "the program never opened its start sound";
         const QString planted = Home() + QStringLiteral("/SV%1.png").arg(2 * i, 4, 10, QChar('0'));
-        ASSERT_TRUE(c.Plant(planted));
+        const bool plantedOk = c.Plant(planted);
+        // Not a sound: the program goes on with the system sound instead.
+        ::close(writer);
+        ASSERT_TRUE(plantedOk);
         const QString next = Home() + QStringLiteral("/SV%1.png").arg(2 * i + 1, 4, 10, QChar('0'));
         const QImage saved = WaitForImageFile(next, 30000);
         EXPECT_TRUE(SamePixels(copied, saved));

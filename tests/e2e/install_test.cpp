@@ -69,7 +69,7 @@ TEST_F(InstallTest, StagedProgramFindsItsFilesAndKeepsSettingsWithTheUser) {
     EXPECT_TRUE(popup) << "no help pop-up after F1";
 
     ASSERT_EQ(RunTerminate(), 0);
-    ASSERT_TRUE(WaitForExit(*running, 10000));
+    ASSERT_EQ(WaitForExit(*running, 10000), 0);
 
     const QString config = Home() + QStringLiteral("/.config");
     EXPECT_TRUE(QFile::exists(config + QStringLiteral("/Snapvault/SVX.dat")));
@@ -92,5 +92,5 @@ TEST_F(InstallTest, StagedProgramFindsItsFilesAndKeepsSettingsWithTheUser) {
         [&] { return !Desktop().EmbeddedWindowsOf(started->processId()).isEmpty(); }, 15000))
         << "the program started by the autostart entry shows no icon in the tray";
     EXPECT_EQ(RunTerminate(), 0);
-    EXPECT_TRUE(WaitForExit(*started, 10000));
+    EXPECT_EQ(WaitForExit(*started, 10000), 0);
 }

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QThread>
 #include <csignal>
 
 namespace {
@@ -142,21 +141,50 @@ TEST_F(SettingsTest, LoginEntryOnlyWhereThisVersionIsInstalled) {
     }
 }
 
-TEST_F(SettingsTest, ShutdownKilledAtAnyMomentLeavesReadableSettings) {
-    QProcess* program = nullptr;
+// The shutdown killed right before each step of writing the settings, from the opening to the
+// rename, until a step lies beyond the write: the file is the old one or the new one, whole.
+TEST_F(SettingsTest, ShutdownKilledAtAnyStepOfTheWriteLeavesReadableSettings) {
     const QByteArray sound = FirstRunShowingLaterStarts();
     ASSERT_FALSE(sound.isEmpty());
-    for (const int delayMs : {0, 2, 5, 10, 20, 40, 80}) {
-        SCOPED_TRACE(delayMs);
+    Sandbox().SetVariable(QStringLiteral("LD_PRELOAD"), QStringLiteral(SVX_KILL_AT_WRITE));
+    Sandbox().SetVariable(QStringLiteral("SVX_KILL_FILE"), QStringLiteral("SVX.dat"));
+    for (int step = 1;; ++step) {
+        SCOPED_TRACE(step);
+        ASSERT_LT(step, 50) << "the write never ends";
+        Sandbox().SetVariable(QStringLiteral("SVX_KILL_AT"), QString::number(step));
+        QProcess* program = nullptr;
         ASSERT_TRUE(Start(&program).isEmpty());
         QProcess* terminator = StartProgram({QStringLiteral("-terminate")});
         ASSERT_NE(terminator, nullptr);
-        QThread::msleep(delayMs);
-        ::kill(pid_t(program->processId()), SIGKILL);
-        WaitForExit(*program, 10000);
-        WaitForExit(*terminator, 10000);
-        // The old file or the new one, each whole: the options did not change.
+        const std::optional<int> ended = WaitForExit(*program, 30000);
+        WaitForExit(*terminator, 30000);
+        // The options did not change: old and new are the same bytes.
         EXPECT_EQ(ReadAll(SettingsFile()), sound);
+        if (ended == 0) {
+            EXPECT_GT(step, 3) << "the write was never cut";
+            break;
+        }
+        ASSERT_TRUE(IsRunning(*program) == false) << "the program neither ended nor was killed";
+    }
+}
+
+// A logout or a plain kill while a large picture is being written: the program ends the way a
+// `-terminate` ends it, with the picture whole and the settings written.
+TEST_F(SettingsTest, TerminationSignalsEndTheProgramTheOrderlyWay) {
+    const QImage large = PatternImage(6000, 4000, 7);
+    const QString file = Home() + QStringLiteral("/SV0000.bmp");
+    for (const int signalNumber : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signalNumber);
+        QFile::remove(SettingsFile());
+        QFile::remove(file);
+        QProcess* program = nullptr;
+        ASSERT_TRUE(StartCapturing(QStringLiteral("BitmapOut"), &program));
+        ASSERT_TRUE(CopyImage(large));
+        ASSERT_TRUE(WaitUntil([&] { return QFile::exists(file); }, 30000, 1)) << "no save began";
+        ASSERT_EQ(::kill(pid_t(program->processId()), signalNumber), 0);
+        EXPECT_EQ(WaitForExit(*program, 60000), 0);
+        EXPECT_TRUE(QFile::exists(SettingsFile())) << "the settings were not written";
+        EXPECT_TRUE(SamePixels(large, WaitForImageFile(file, 0))) << "the picture is cut short";
     }
 }
 

@@ -5,6 +5,9 @@
 #include "imagechecks.h"
 #include "privatesoundserver.h"
 #include "toolrun.h"
+#include "wavefiles.h"
+
+#include <QFile>
 
 namespace {
 
@@ -53,6 +56,59 @@ TEST_F(SoundTest, CapturesGoOnWhileTheSoundsReachTheServer) {
 
 TEST_F(SoundTest, CapturesGoOnWithoutASoundServer) {
     CaptureWithSounds(QStringLiteral("unix:") + Sandbox().PathOf(QStringLiteral("nobody-listens")));
+}
+
+// A sound server that stalls in the middle of a sound: the window goes on answering and
+// capturing, and a `-terminate` still ends the program the orderly way. A generous wait tells a
+// hang from a slow machine.
+TEST_F(SoundTest, AStalledServerHoldsUpNeitherTheWindowNorTheEnd) {
+    const QString tone = Home() + QStringLiteral("/tone.wav");
+    ASSERT_TRUE(WriteToneFile(tone, 3));
+    const QString settings = Sandbox().PathOf(QStringLiteral("bin/SVX.dat"));
+    const struct {
+        const char* Name;
+        const char* Source; // the radio button of the sound source
+        bool (TPrivateSoundServer::*Stall)(bool);
+    } cases[] = {
+        {"daemon stopped, wave files", "BeepWav", &TPrivateSoundServer::Freeze},
+        {"sink suspended, wave files", "BeepWav", &TPrivateSoundServer::SuspendSink},
+        {"daemon stopped, standard sounds", "BeepStd", &TPrivateSoundServer::Freeze},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QFile::remove(settings);
+        for (const QString& name : ImageFilesIn(Home()))
+            QFile::remove(Home() + QLatin1Char('/') + name);
+        TPrivateSoundServer server;
+        ASSERT_TRUE(server.Ok()) << server.Problem().toStdString();
+        ASSERT_TRUE(server.StartRecording());
+        Sandbox().SetVariable(QStringLiteral("PULSE_SERVER"), server.Address());
+        QProcess* program = nullptr;
+        const std::optional<TWindow> window = StartAndWaitForWindow(&program);
+        ASSERT_TRUE(window);
+        ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("BitmapOut")));
+        ASSERT_TRUE(SetChecked(*window, QStringLiteral("OptBeep1"), true));
+        ASSERT_TRUE(SetChecked(*window, QStringLiteral("OptBeep2"), true));
+        ASSERT_TRUE(SetChecked(*window, QString::fromLatin1(c.Source), true));
+        if (QLatin1String(c.Source) == QLatin1String("BeepWav")) {
+            ASSERT_TRUE(TypeInto(*window, QStringLiteral("Beep1FileName"), tone));
+            ASSERT_TRUE(TypeInto(*window, QStringLiteral("Beep2FileName"), tone));
+        }
+        ASSERT_TRUE(SetActive(*window, true));
+        ASSERT_TRUE(CopyImage(PatternImage(90, 60, 1)));
+        ASSERT_TRUE(server.WaitForSound(10000));
+        ASSERT_TRUE((server.*c.Stall)(true));
+
+        // Two more sounds asked for while the server stalls.
+        const QImage image = PatternImage(91, 61, 2);
+        ASSERT_TRUE(CopyImage(image));
+        EXPECT_TRUE(SamePixels(image, WaitForImageFile(Home() + QStringLiteral("/SV0001.bmp"))));
+        EXPECT_TRUE(SetActive(*window, false)) << "the window does not answer";
+        EXPECT_EQ(RunTerminate(60000), 0);
+        EXPECT_EQ(WaitForExit(*program, 60000), 0) << "the program does not end";
+        EXPECT_TRUE(QFile::exists(settings)) << "the settings were not written";
+        (server.*c.Stall)(false);
+    }
 }
 
 } // namespace

@@ -4,8 +4,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QProcessEnvironment>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 
@@ -16,14 +16,11 @@ const QString SinkName = QStringLiteral("svxnull");
 // Samples of 16 bits: silence on a null sink is exactly 0, anything played is far louder.
 constexpr int Whisper = 500;
 
-void Stop(QProcess& process) {
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(5000)) {
-        process.kill();
-        process.waitForFinished(5000);
-    }
+// Whether the 16-bit sample at `sample` is louder than a whisper.
+bool IsLoud(const char* sample) {
+    qint16 value = 0;
+    std::memcpy(&value, sample, 2);
+    return std::abs(int(value)) > Whisper;
 }
 
 } // namespace
@@ -46,74 +43,103 @@ TPrivateSoundServer::TPrivateSoundServer() {
                        FFolder.filePath(QStringLiteral("runtime")));
     environment.remove(QStringLiteral("PULSE_SERVER"));
     environment.remove(QStringLiteral("DISPLAY"));
-    FDaemon.setProcessEnvironment(environment);
-    FDaemon.setProcessChannelMode(QProcess::MergedChannels);
-    FDaemon.start(QStringLiteral("pulseaudio"),
-                  {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
-                   QStringLiteral("--system=no"), QStringLiteral("--exit-idle-time=-1"),
-                   QStringLiteral("--use-pid-file=no"), QStringLiteral("--log-level=info"),
-                   QStringLiteral("--log-target=stderr"), QStringLiteral("-L"),
-                   QStringLiteral("module-null-sink sink_name=") + SinkName, QStringLiteral("-L"),
-                   QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=") +
-                       FFolder.filePath(QStringLiteral("native"))});
-    if (!FDaemon.waitForStarted(StartTimeoutMs)) {
-        FProblem = QStringLiteral("cannot start pulseaudio: ") + FDaemon.errorString();
+    if (!FDaemon.Start(QStringLiteral("pulseaudio"),
+                       {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
+                        QStringLiteral("--system=no"), QStringLiteral("--exit-idle-time=-1"),
+                        QStringLiteral("--use-pid-file=no"), QStringLiteral("--log-level=info"),
+                        QStringLiteral("--log-target=stderr"), QStringLiteral("-L"),
+                        QStringLiteral("module-null-sink sink_name=") + SinkName,
+                        QStringLiteral("-L"),
+                        QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=") +
+                            FFolder.filePath(QStringLiteral("native"))},
+                       environment)) {
+        FProblem = QStringLiteral("cannot start pulseaudio");
         return;
     }
     // The daemon says when it listens.
     QByteArray log;
     const QDeadlineTimer deadline(StartTimeoutMs);
     while (!log.contains("Daemon startup complete")) {
-        if (deadline.hasExpired() || FDaemon.state() != QProcess::Running ||
-            !FDaemon.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
+        if (!FDaemon.ReadMore(log, int(deadline.remainingTime()))) {
             FProblem = QStringLiteral("pulseaudio did not start:\n") + QString::fromLocal8Bit(log);
-            Stop(FDaemon);
+            FDaemon.Kill();
             return;
         }
-        log += FDaemon.readAll();
     }
 }
 
 TPrivateSoundServer::~TPrivateSoundServer() {
-    Stop(FRecorder);
-    Stop(FDaemon);
+    FRecorder.Kill();
+    FDaemon.Kill();
 }
 
 QString TPrivateSoundServer::Address() const {
     return QStringLiteral("unix:") + FFolder.filePath(QStringLiteral("native"));
 }
 
-QString TPrivateSoundServer::MissingAddress() const {
-    return QStringLiteral("unix:") + FFolder.filePath(QStringLiteral("nobody-listens"));
+bool TPrivateSoundServer::Freeze(bool frozen) {
+    return FDaemon.Signal(frozen ? SIGSTOP : SIGCONT);
+}
+
+bool TPrivateSoundServer::SuspendSink(bool suspended) {
+    TChildProcess pactl;
+    return pactl.Start(QStringLiteral("pactl"),
+                       {QStringLiteral("--server=") + Address(), QStringLiteral("suspend-sink"),
+                        SinkName, suspended ? QStringLiteral("1") : QStringLiteral("0")}) &&
+           pactl.WaitForExit() == 0;
+}
+
+bool TPrivateSoundServer::Vanish() {
+    FDaemon.Kill();
+    QFile::remove(FFolder.filePath(QStringLiteral("native")));
+    return !QFile::exists(FFolder.filePath(QStringLiteral("native")));
 }
 
 bool TPrivateSoundServer::StartRecording() {
-    FRecorder.start(QStringLiteral("parec"),
-                    {QStringLiteral("--server=") + Address(),
-                     QStringLiteral("--device=") + SinkName + QStringLiteral(".monitor"),
-                     QStringLiteral("--raw"), QStringLiteral("--format=s16le"),
-                     QStringLiteral("--channels=1"), QStringLiteral("--rate=44100"),
-                     QStringLiteral("--latency-msec=20")});
     // Recording runs once the first (silent) samples come in.
-    return FRecorder.waitForStarted(StartTimeoutMs) && FRecorder.waitForReadyRead(StartTimeoutMs);
+    return FRecorder.Start(QStringLiteral("parec"),
+                           {QStringLiteral("--server=") + Address(),
+                            QStringLiteral("--device=") + SinkName + QStringLiteral(".monitor"),
+                            QStringLiteral("--raw"), QStringLiteral("--format=s16le"),
+                            QStringLiteral("--channels=1"), QStringLiteral("--rate=44100"),
+                            QStringLiteral("--latency-msec=20")}) &&
+           FRecorder.ReadMore(FRecorded, StartTimeoutMs);
 }
 
 bool TPrivateSoundServer::WaitForSound(int timeoutMs) {
     const QDeadlineTimer deadline(timeoutMs);
-    QByteArray pending;
-    while (!deadline.hasExpired() && FRecorder.state() == QProcess::Running) {
+    while (!deadline.hasExpired()) {
         // Short waits, so the caller's timers keep running in between.
-        FRecorder.waitForReadyRead(10);
+        FRecorder.ReadMore(FRecorded, 10);
         QCoreApplication::processEvents();
-        pending += FRecorder.readAll();
-        const qsizetype whole = pending.size() / 2 * 2;
+        const qsizetype whole = FRecorded.size() / 2 * 2;
         for (qsizetype i = 0; i < whole; i += 2) {
-            qint16 sample = 0;
-            std::memcpy(&sample, pending.constData() + i, 2);
-            if (std::abs(int(sample)) > Whisper)
+            if (IsLoud(FRecorded.constData() + i)) {
+                FRecorded.remove(0, i);
                 return true;
+            }
         }
-        pending.remove(0, whole);
+        FRecorded.remove(0, whole);
     }
     return false;
+}
+
+qint64 TPrivateSoundServer::LoudFramesUntilQuiet(qint64 quietFrames) {
+    qint64 loud = 0;
+    qint64 quiet = 0;
+    for (;;) {
+        const qsizetype whole = FRecorded.size() / 2 * 2;
+        for (qsizetype i = 0; i < whole; i += 2) {
+            if (IsLoud(FRecorded.constData() + i)) {
+                loud += quiet + 1; // a quiet gap inside the sound counts as the sound
+                quiet = 0;
+            } else if (++quiet >= quietFrames) {
+                FRecorded.remove(0, i + 2);
+                return loud;
+            }
+        }
+        FRecorded.remove(0, whole);
+        if (!FRecorder.ReadMore(FRecorded, StartTimeoutMs))
+            return -1;
+    }
 }

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QProcess>
+#include "childprocess.h"
+
 #include <QString>
 #include <QTemporaryDir>
-#include <memory>
 
 // A PulseAudio daemon of the test's own, with a null sink as its only output, in a private
-// folder. Stopped (by its process id) when the object goes.
+// folder. Killed when the object goes.
 class TPrivateSoundServer {
 public:
     TPrivateSoundServer();
@@ -18,18 +18,28 @@ public:
     QString Problem() const { return FProblem; }
     // The server address for clients (the value of PULSE_SERVER).
     QString Address() const;
-    // An address where no server listens.
-    QString MissingAddress() const;
+
+    // Ways a server stalls. Each returns false when it could not be done.
+    // Stops the daemon (SIGSTOP), or lets it go on (SIGCONT).
+    bool Freeze(bool frozen);
+    // Suspends the null sink, or resumes it.
+    bool SuspendSink(bool suspended);
+    // Kills the daemon and removes its socket.
+    bool Vanish();
 
     // Records what the null sink plays. False when the recorder does not run.
     bool StartRecording();
     // Waits up to `timeoutMs` until the recording holds a sample louder than a whisper; runs
     // the caller's event loop meanwhile.
     bool WaitForSound(int timeoutMs);
+    // Reads the recording on until `quietFrames` silent samples in a row have come; returns the
+    // loud samples recorded before them (at 44.1 kHz), or -1 when the recording ended first.
+    qint64 LoudFramesUntilQuiet(qint64 quietFrames);
 
 private:
     QTemporaryDir FFolder;
-    QProcess FDaemon;
-    QProcess FRecorder;
+    TChildProcess FDaemon;
+    TChildProcess FRecorder;
+    QByteArray FRecorded; // recorded samples not looked at yet
     QString FProblem;
 };

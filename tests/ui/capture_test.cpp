@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSlider>
 #include <cerrno>
 #include <gtest/gtest.h>
@@ -183,6 +184,8 @@ TEST_F(Capture, OverlappingSavesGetDistinctNamesAndAllComplete) {
 }
 
 TEST_F(Capture, StatisticsCountFilesWithTheLocalesGrouping) {
+    const auto restoreLocale =
+        qScopeGuard([previous = QLocale()] { QLocale::setDefault(previous); });
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     Form.OptActivate->setChecked(true);
     // The offscreen display is 32-bit: 54 + 4000 x 682 = 2,728,054 bytes.
@@ -191,7 +194,6 @@ TEST_F(Capture, StatisticsCountFilesWithTheLocalesGrouping) {
     EXPECT_EQ(Form.StatCount->text(), "1");
     EXPECT_EQ(Form.StatBytes->text(), "2,728,054");
     EXPECT_EQ(Form.SavedBytes, 2728054);
-    QLocale::setDefault(QLocale::system());
 }
 
 // The desktop's clipboard keeper offers the last picture again when the program that copied it

@@ -24,12 +24,7 @@ protected:
         return TrayColourOf(Icon().Icon.pixmap(16).toImage()).toStdString();
     }
     void Click(ITrayBackend::TClick click) { emit Icon().Clicked(click); }
-    void Settle(int ms = 0) {
-        QDeadlineTimer deadline(ms);
-        do
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        while (!deadline.hasExpired());
-    }
+    void Settle() { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); }
 
     TFormUnderTest Window{TFormUnderTest::TStart::AsFirstInstance};
     TSVXForm& Form = *Window.Form;
@@ -126,9 +121,15 @@ TEST_F(Tray, BusyAnimationSpansOverlappingSavesAndEndsOnTheStateImage) {
         Settle();
     ASSERT_EQ(Form.RunningSaves, 1) << "the PNG save ended before the BMP one";
     EXPECT_TRUE(Form.TrayIcon->Animate());
-    Settle(120);
+    // The busy images alternate while the PNG save goes on; a still image lets the save end
+    // first.
+    while (Icon().IconChanges - changesBefore < 2 && Form.RunningSaves == 1 &&
+           !deadline.hasExpired())
+        Settle();
     EXPECT_GE(Icon().IconChanges - changesBefore, 2) << "the busy images do not alternate";
-    EXPECT_EQ(ShownColour(), "yellow");
+    if (Form.RunningSaves == 1) {
+        EXPECT_EQ(ShownColour(), "yellow");
+    }
 
     while (Form.RunningSaves > 0 && !deadline.hasExpired())
         Settle();

@@ -1,34 +1,22 @@
 #include "platform/pulsesoundserver.h"
 #include "privatesoundserver.h"
+#include "testenvironment.h"
+#include "wavefiles.h"
 
-#include <QDataStream>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
-#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <future>
+#include <memory>
+#include <thread>
 
 namespace {
 
 QString ShippedSound(const char* name) {
     return QStringLiteral(SVX_RESOURCES "/") + QString::fromLatin1(name);
-}
-
-// A wave file of 16-bit mono PCM at 44.1 kHz whose data chunk claims `samples`.
-QByteArray WaveFile(const QByteArray& samples) {
-    QByteArray wave;
-    QDataStream out(&wave, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + samples.size());
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(44100) << quint32(88200) << quint16(2)
-        << quint16(16);
-    out.writeRawData("data", 4);
-    out << quint32(samples.size());
-    return wave + samples;
 }
 
 QString WriteFile(const QTemporaryDir& folder, const char* name, const QByteArray& content) {
@@ -43,6 +31,8 @@ TEST(PulseSoundServer, OpensOnlyFilesThatDecodeToSamples) {
     const auto write = [&folder](const char* name, const QByteArray& content) {
         return WriteFile(folder, name, content);
     };
+    const QStringList themeFolders =
+        QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
     const struct {
         QString File;
         bool Opens;
@@ -55,6 +45,10 @@ TEST(PulseSoundServer, OpensOnlyFilesThatDecodeToSamples) {
         {write("text.wav", "just some words, no sound at all"), false},
         {write("no-frames.wav", WaveFile({})), false},
         {write("cut-short.wav", WaveFile(QByteArray(4000, '\x40')).left(44)), false},
+        // The system sounds: the sound theme's files, compressed.
+        {SoundThemeFile(themeFolders, QStringLiteral("bell")), true},
+        {SoundThemeFile(themeFolders, QStringLiteral("dialog-information")), true},
+        {SoundThemeFile(themeFolders, QStringLiteral("no-such-event")), false},
     };
     TPulseSoundServer server;
     for (const auto& entry : cases) {
@@ -63,50 +57,91 @@ TEST(PulseSoundServer, OpensOnlyFilesThatDecodeToSamples) {
     }
 }
 
-TEST(PulseSoundServer, SamplesReachTheServerWhileTheCallerGoesOn) {
+QString ToneFile(const QTemporaryDir& folder, int seconds) {
+    const QString path = folder.filePath(QStringLiteral("tone.wav"));
+    EXPECT_TRUE(WriteToneFile(path, seconds));
+    return path;
+}
+
+TEST(PulseSoundServer, WaveAndSystemSoundsReachTheServer) {
     TPrivateSoundServer daemon;
     ASSERT_TRUE(daemon.Ok()) << daemon.Problem().toStdString();
     ASSERT_TRUE(daemon.StartRecording());
-    // Two seconds of a loud square wave.
-    QTemporaryDir folder;
-    QByteArray tone;
-    for (int i = 0; i < 2 * 44100; ++i)
-        tone.append((i / 50) % 2 != 0 ? "\x40\x1f" : "\xc0\xe0", 2);
-    const QString longSound = WriteFile(folder, "long.wav", WaveFile(tone));
-
-    const auto restore = qScopeGuard([] { qunsetenv("PULSE_SERVER"); });
-    QElapsedTimer sinceTick;
-    qint64 longestGap = 0;
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout,
-                     [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
-
-    for (const bool present : {false, true}) {
-        SCOPED_TRACE(present ? "server present" : "no server");
-        qputenv("PULSE_SERVER",
-                (present ? daemon.Address() : daemon.MissingAddress()).toLocal8Bit());
-        TPulseSoundServer server;
+    const std::function<void(TPulseSoundServer&)> sounds[] = {
         // The click is shorter than the stream's buffer: it is heard only if its stream is
         // played out before it is closed.
-        server.Play(server.OpenWave(ShippedSound("click.wav")));
-        EXPECT_EQ(daemon.WaitForSound(present ? 10000 : 1000), present);
+        [](TPulseSoundServer& server) { server.Play(server.OpenWave(ShippedSound("click.wav"))); },
+        [](TPulseSoundServer& server) { server.PlaySystemSound(TSystemSound::Standard); },
+    };
+    const TScopedVariable address("PULSE_SERVER", daemon.Address().toLocal8Bit());
+    for (const auto& play : sounds) {
+        TPulseSoundServer server;
+        play(server);
+        EXPECT_TRUE(daemon.WaitForSound(10000));
+        // The rest of it, so the next sound is heard on its own.
+        daemon.LoudFramesUntilQuiet(44100 / 4);
+    }
+}
 
-        // A long sound: the call returns at once, and the caller's event loop keeps turning
-        // while it plays.
-        const std::shared_ptr<IWaveSound> sound = server.OpenWave(longSound);
-        ASSERT_TRUE(sound);
-        QElapsedTimer call;
-        call.start();
-        server.Play(sound);
-        EXPECT_LT(call.elapsed(), 50);
-        sinceTick.start();
-        ticker.start(5);
-        QEventLoop playing;
-        QTimer::singleShot(500, &playing, &QEventLoop::quit);
-        playing.exec();
-        ticker.stop();
-        EXPECT_LT(longestGap, 100);
-        longestGap = 0;
+TEST(PulseSoundServer, AStopCutsTheSoundOff) {
+    TPrivateSoundServer daemon;
+    ASSERT_TRUE(daemon.Ok()) << daemon.Problem().toStdString();
+    ASSERT_TRUE(daemon.StartRecording());
+    const TScopedVariable address("PULSE_SERVER", daemon.Address().toLocal8Bit());
+    QTemporaryDir folder;
+    TPulseSoundServer server;
+    server.Play(server.OpenWave(ToneFile(folder, 3)));
+    ASSERT_TRUE(daemon.WaitForSound(10000));
+    server.Stop();
+    // Counted in recorded audio, not in time: what the sink played after the sound was first
+    // heard, up to a quarter second of silence.
+    const qint64 loud = daemon.LoudFramesUntilQuiet(44100 / 4);
+    RecordProperty("loud_ms_after_stop", int(loud * 1000 / 44100));
+    EXPECT_GE(loud, 0);
+    EXPECT_LT(loud, 44100 / 2) << "of a 3 s sound";
+}
+
+// A server that stalls in the middle of a sound holds up none of the player's calls, nor its
+// end: each is made on a helper thread, and a generous wait tells a hang from a slow machine.
+TEST(PulseSoundServer, AStalledServerHoldsNothingUp) {
+    const struct {
+        const char* Name;
+        std::function<bool(TPrivateSoundServer&)> Stall;
+        std::function<void(TPrivateSoundServer&)> Release;
+    } cases[] = {
+        {"daemon stopped", [](TPrivateSoundServer& d) { return d.Freeze(true); },
+         [](TPrivateSoundServer& d) { d.Freeze(false); }},
+        {"sink suspended", [](TPrivateSoundServer& d) { return d.SuspendSink(true); },
+         [](TPrivateSoundServer& d) { d.SuspendSink(false); }},
+        {"daemon gone", [](TPrivateSoundServer& d) { return d.Vanish(); },
+         [](TPrivateSoundServer&) {}},
+    };
+    QTemporaryDir folder;
+    const QString tone = ToneFile(folder, 3);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TPrivateSoundServer daemon;
+        ASSERT_TRUE(daemon.Ok()) << daemon.Problem().toStdString();
+        ASSERT_TRUE(daemon.StartRecording());
+        const TScopedVariable address("PULSE_SERVER", daemon.Address().toLocal8Bit());
+        auto server = std::make_unique<TPulseSoundServer>();
+        server->Play(server->OpenWave(tone));
+        ASSERT_TRUE(daemon.WaitForSound(10000));
+        ASSERT_TRUE(c.Stall(daemon));
+        std::packaged_task<void()> calls([&server, &tone] {
+            server->Play(server->OpenWave(tone));
+            server->Stop();
+            server->Play(server->OpenWave(ShippedSound("click.wav")));
+            server->PlaySystemSound(TSystemSound::Information);
+            server.reset();
+        });
+        std::future<void> done = calls.get_future();
+        std::thread caller(std::move(calls));
+        const bool returned = done.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+        EXPECT_TRUE(returned) << "the player waits for the stalled server";
+        if (!returned)
+            c.Release(daemon);
+        caller.join();
     }
 }
 

@@ -2,6 +2,8 @@
 #include "platform/xdgautostart.h"
 #include "settings/componentstream.h"
 
+#include "testenvironment.h"
+
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -119,8 +121,9 @@ TEST(AutoStartEntry, EntryAndInstallationFollowTheXdgFolders) {
     QTemporaryDir home;
     const QString config = home.filePath("config");
     const QString system = home.filePath("system");
-    qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
-    qputenv("XDG_CONFIG_DIRS", ("relative:" + home.filePath("none") + ":" + system).toLocal8Bit());
+    const TScopedVariable configHome("XDG_CONFIG_HOME", config.toLocal8Bit());
+    const TScopedVariable configDirs(
+        "XDG_CONFIG_DIRS", ("relative:" + home.filePath("none") + ":" + system).toLocal8Bit());
     TXdgAutoStart autoStart;
 
     EXPECT_EQ(autoStart.SetEntry(true, "/x/snapvault"), "");
@@ -142,8 +145,6 @@ TEST(AutoStartEntry, EntryAndInstallationFollowTheXdgFolders) {
     EXPECT_FALSE(autoStart.InstallationPresent(""));
     QDir().mkpath(config + "/Fennmoor/Snapvault/1.1");
     EXPECT_TRUE(autoStart.InstallationPresent("1.1"));
-    qunsetenv("XDG_CONFIG_HOME");
-    qunsetenv("XDG_CONFIG_DIRS");
 }
 
 } // namespace

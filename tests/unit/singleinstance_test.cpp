@@ -1,12 +1,15 @@
+#include "childprocess.h"
 #include "platform/unixsingleinstance.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <chrono>
@@ -42,24 +45,22 @@ TEST(SingleInstance, DISABLED_HoldTheLockUntilKilled) {
 
 TEST(SingleInstance, TheLockDiesWithItsHolder) {
     QTemporaryDir dir;
-    QProcess holder;
+    TChildProcess holder;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("SVX_LOCK_FOLDER", dir.path());
-    holder.setProcessEnvironment(environment);
-    holder.start(QCoreApplication::applicationFilePath(),
-                 {"--gtest_also_run_disabled_tests",
-                  "--gtest_filter=SingleInstance.DISABLED_HoldTheLockUntilKilled"});
+    ASSERT_TRUE(holder.Start(QCoreApplication::applicationFilePath(),
+                             {"--gtest_also_run_disabled_tests",
+                              "--gtest_filter=SingleInstance.DISABLED_HoldTheLockUntilKilled"},
+                             environment));
     // Generous: the machine may be busy.
-    ASSERT_TRUE(holder.waitForStarted(60000));
     QByteArray said;
-    while (!said.contains("locked") && holder.waitForReadyRead(60000))
-        said += holder.readAllStandardOutput();
+    while (!said.contains("locked") && holder.ReadMore(said, 60000)) {
+    }
     ASSERT_TRUE(said.contains("locked")) << said.toStdString();
     TUnixSingleInstance next(dir.path());
     ASSERT_FALSE(next.AcquireLock());
     // Gone without a shutdown: the lock file stays, the lock does not.
-    holder.kill();
-    ASSERT_TRUE(holder.waitForFinished(60000));
+    holder.Kill();
     EXPECT_TRUE(QFile::exists(dir.filePath("SnapvaultMutex")));
     EXPECT_TRUE(next.AcquireLock());
 }
@@ -133,45 +134,58 @@ TEST(SingleInstance, AChannelThatHangsUpOrAnswersOtherwiseIsNoAnswer) {
     }
 }
 
-// The runtime folder's fallback under a shared /tmp: what is there already decides.
+// The runtime folder under a shared /tmp, and its fallback: what is there already decides, and
+// a folder that cannot be made private is never handed out.
 TEST(RuntimeFolder, OnlyAFolderOfOursClosedToOthersIsTaken) {
+    using TPrepare = std::function<bool(const QString& path, const QString& elsewhere)>;
+    const TPrepare nothing = [](const QString&, const QString&) { return true; };
+    const TPrepare openToOthers = [](const QString& path, const QString&) {
+        return mkdir(QFile::encodeName(path).constData(), 0777) == 0 &&
+               chmod(QFile::encodeName(path).constData(), 0777) == 0;
+    };
+    const TPrepare link = [](const QString& path, const QString& elsewhere) {
+        return QDir().mkpath(elsewhere) && QDir().mkpath(QFileInfo(path).path()) &&
+               QFile::link(elsewhere, path);
+    };
+    const TPrepare file = [](const QString& path, const QString&) {
+        return QDir().mkpath(QFileInfo(path).path()) && QFile(path).open(QIODevice::WriteOnly);
+    };
+    const TPrepare othersFolder = [](const QString& path, const QString&) {
+        // Only a privileged test run can give a folder away.
+        return QDir().mkpath(path) &&
+               (getuid() != 0 || chown(QFile::encodeName(path).constData(), 65534, 65534) == 0);
+    };
+    enum TChosen { Preferred, Fallback, None };
+    const TChosen notOurs = getuid() != 0 ? Preferred : Fallback;
     const struct {
         const char* Name;
-        std::function<bool(const QString& path, const QString& elsewhere)> Prepare;
-        bool Taken;
+        TPrepare Preferred;
+        TPrepare Fallback;
+        TChosen Chosen;
     } cases[] = {
-        {"nothing there", [](const QString&, const QString&) { return true; }, true},
-        {"ours, open to others",
-         [](const QString& path, const QString&) {
-             return mkdir(QFile::encodeName(path).constData(), 0777) == 0 &&
-                    chmod(QFile::encodeName(path).constData(), 0777) == 0;
-         },
-         true},
-        {"a link to a folder of ours",
-         [](const QString& path, const QString& elsewhere) {
-             return QDir().mkdir(elsewhere) && QFile::link(elsewhere, path);
-         },
-         false},
-        {"a file",
-         [](const QString& path, const QString&) { return QFile(path).open(QIODevice::WriteOnly); },
-         false},
-        {"another user's",
-         [](const QString& path, const QString&) {
-             // Only a privileged test run can give a folder away.
-             return QDir().mkdir(path) &&
-                    (getuid() != 0 ||
-                     chown(QFile::encodeName(path).constData(), 65534, 65534) == 0);
-         },
-         getuid() != 0},
+        {"nothing there", nothing, nothing, Preferred},
+        {"ours, open to others", openToOthers, nothing, Preferred},
+        {"a link to a folder of ours", link, nothing, Fallback},
+        {"a file", file, nothing, Fallback},
+        {"another user's", othersFolder, nothing, notOurs},
+        {"a file, and a link as the fallback", file, link, None},
+        {"a link, and a file as the fallback", link, file, None},
+        {"another user's, and theirs as the fallback", othersFolder, othersFolder,
+         getuid() != 0 ? Preferred : None},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         QTemporaryDir dir;
         const QString preferred = dir.filePath("tmp-snapvault");
         const QString fallback = dir.filePath("home/.cache/snapvault");
-        ASSERT_TRUE(c.Prepare(preferred, dir.filePath("elsewhere")));
+        ASSERT_TRUE(c.Preferred(preferred, dir.filePath("elsewhere")));
+        ASSERT_TRUE(c.Fallback(fallback, dir.filePath("elsewhere2")));
         const QString chosen = PrivateFolder(preferred, fallback);
-        EXPECT_EQ(chosen, c.Taken ? preferred : fallback);
+        EXPECT_EQ(chosen, c.Chosen == Preferred  ? preferred
+                          : c.Chosen == Fallback ? fallback
+                                                 : QString());
+        if (c.Chosen == None)
+            continue;
         struct stat info {};
         ASSERT_EQ(lstat(QFile::encodeName(chosen).constData(), &info), 0);
         EXPECT_TRUE(S_ISDIR(info.st_mode));

@@ -1,5 +1,6 @@
 #include "capture/displayformat.h"
 #include "capture/stowthread.h"
+#include "childprocess.h"
 #include "codecs/bmpwriter.h"
 #include "codecs/filestream.h"
 #include "fakeplatform.h"
@@ -10,12 +11,11 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
-#include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cerrno>
 #include <gtest/gtest.h>
-#include <thread>
 #include <latch>
 #include <sched.h>
 #include <sys/resource.h>
@@ -339,20 +339,20 @@ TEST(ThreadPriority, StepsHoldForAStartedNiceValueAndWithoutPrivilege) {
              std::min(base + 10, 19)});
     }
     for (auto [command, startedNice] : starts) {
-        QProcess child;
+        TChildProcess child;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("SVX_PRIORITY_BASE", QString::number(startedNice));
-        child.setProcessEnvironment(environment);
-        child.setProcessChannelMode(QProcess::MergedChannels);
         const QString program = command.takeFirst();
-        child.start(
+        ASSERT_TRUE(child.Start(
             program,
             command << QCoreApplication::applicationFilePath()
-                    << "--gtest_filter=ThreadPriority.PositionsStepFromTheProcessNiceValue");
-        ASSERT_TRUE(child.waitForFinished(120000)) << qPrintable(program);
-        const std::string output = child.readAll().toStdString();
-        EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << output;
-        EXPECT_EQ(child.exitCode(), 0) << output;
+                    << "--gtest_filter=ThreadPriority.PositionsStepFromTheProcessNiceValue",
+            environment))
+            << qPrintable(program);
+        QByteArray said;
+        const int exitCode = child.WaitForExit(&said);
+        const std::string output = said.toStdString();
+        EXPECT_EQ(exitCode, 0) << output;
         EXPECT_NE(output.find("[  PASSED  ] 1 test."), std::string::npos) << output;
     }
 }

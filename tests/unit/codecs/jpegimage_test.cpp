@@ -2,8 +2,9 @@
 
 #include "codectestutil.h"
 
+#include "childprocess.h"
+
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -198,11 +199,13 @@ TEST(JpegImage, FilesMatchCjpegByteForByte) {
                 if (progressive)
                     arguments << "-progressive";
                 arguments << dir.filePath("in.ppm");
-                QProcess process;
-                process.start(cjpeg, arguments);
-                ASSERT_TRUE(process.waitForFinished(30000));
-                EXPECT_EQ(Encode(image, quality, grayscale, progressive),
-                          process.readAllStandardOutput())
+                TChildProcess process;
+                QByteArray reference;
+                ASSERT_TRUE(process.Start(cjpeg, arguments,
+                                          QProcessEnvironment::systemEnvironment(),
+                                          TChildProcess::TErrors::Inherited));
+                ASSERT_EQ(process.WaitForExit(&reference), 0);
+                EXPECT_EQ(Encode(image, quality, grayscale, progressive), reference)
                     << "quality " << quality << " grey " << grayscale << " progressive "
                     << progressive;
             }

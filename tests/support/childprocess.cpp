@@ -1,0 +1,109 @@
+#include "childprocess.h"
+
+#include <QFile>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+TChildProcess::~TChildProcess() {
+    Kill();
+}
+
+bool TChildProcess::Start(const QString& program, const QStringList& arguments,
+                          const QProcessEnvironment& environment, TErrors errors) {
+    Kill();
+    const QString path = QStandardPaths::findExecutable(program);
+    if (path.isEmpty())
+        return false;
+    // Everything the child needs is prepared before the fork: between fork and exec a child of
+    // a threaded process may call only what is safe in a signal handler.
+    std::vector<QByteArray> strings{QFile::encodeName(path)};
+    for (const QString& argument : arguments)
+        strings.push_back(argument.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& string : strings)
+        argv.push_back(string.data());
+    argv.push_back(nullptr);
+    std::vector<QByteArray> variables;
+    for (const QString& variable : environment.toStringList())
+        variables.push_back(variable.toLocal8Bit());
+    std::vector<char*> envp;
+    for (QByteArray& variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
+
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0)
+        return false;
+    FPid = ::fork();
+    if (FPid == 0) {
+        ::dup2(pipe[1], STDOUT_FILENO);
+        if (errors == TErrors::Merged)
+            ::dup2(pipe[1], STDERR_FILENO);
+        ::execve(argv[0], argv.data(), envp.data());
+        ::_exit(127);
+    }
+    ::close(pipe[1]);
+    if (FPid < 0) {
+        ::close(pipe[0]);
+        return false;
+    }
+    FOutput = pipe[0];
+    return true;
+}
+
+bool TChildProcess::ReadMore(QByteArray& output, int timeoutMs) {
+    if (FOutput < 0)
+        return false;
+    pollfd ready{FOutput, POLLIN, 0};
+    int count;
+    do {
+        count = ::poll(&ready, 1, timeoutMs);
+    } while (count < 0 && errno == EINTR);
+    if (count <= 0)
+        return false;
+    char buffer[65536];
+    const ssize_t taken = ::read(FOutput, buffer, sizeof buffer);
+    if (taken <= 0)
+        return false;
+    output.append(buffer, taken);
+    return true;
+}
+
+bool TChildProcess::Signal(int signalNumber) const {
+    return FPid > 0 && ::kill(FPid, signalNumber) == 0;
+}
+
+int TChildProcess::WaitForExit(QByteArray* output) {
+    if (FPid <= 0)
+        return -1;
+    QByteArray ignored;
+    while (ReadMore(output != nullptr ? *output : ignored, -1))
+        ignored.clear();
+    int status = 0;
+    pid_t ended;
+    do {
+        ended = ::waitpid(FPid, &status, 0);
+    } while (ended < 0 && errno == EINTR);
+    FPid = -1;
+    Kill();
+    return ended > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void TChildProcess::Kill() {
+    if (FPid > 0) {
+        ::kill(FPid, SIGKILL);
+        while (::waitpid(FPid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+    FPid = -1;
+    if (FOutput >= 0)
+        ::close(FOutput);
+    FOutput = -1;
+}
