@@ -104,6 +104,11 @@ public:
 
 private:
     TTaggedValue ValueAtDepth(int depth);
+    // The payload of a value whose tag is read already (every tag but the list and the
+    // collection, which hold values of their own).
+    void ReadPayload(TTaggedValue& value);
+    // The items of a collection, each a list of properties, up to the end byte.
+    void SkipCollection(int depth);
     void SkipRecord(int depth);
     void Need(qint64 count) const;
 
