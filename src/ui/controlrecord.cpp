@@ -1,4 +1,4 @@
-#include "settings/controlrecord.h"
+#include "ui/controlrecord.h"
 
 #include "capture/filenaming.h"
 #include "settings/componentstream.h"

@@ -6,7 +6,7 @@
 #include "platform/platform.h"
 #include "platform/programinfo.h"
 #include "settings/componentstream.h"
-#include "settings/controlrecord.h"
+#include "ui/controlrecord.h"
 #include "ui/optioncontrols.h"
 #include "ui/svxform.h"
 
