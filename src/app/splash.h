@@ -3,7 +3,8 @@
 class QWidget;
 
 // The splash window: shown only when the program starts without arguments, closed by the
-// first of: the end of its minimum display time, an error box, the "already running" box.
+// first of: the end of its minimum display time, a box shown through ShowModalBox (an error,
+// "already running", the first run, no notification area).
 void ShowSplash();
 // Harmless when no splash is shown.
 void CloseSplash();

@@ -1,5 +1,5 @@
 // One clipboard picture, from the copy to the save thread that writes it.
-#include "app/reporterror.h"
+#include "platform/reporterror.h"
 #include "capture/filenaming.h"
 #include "capture/savebudget.h"
 #include "capture/singlebox.h"

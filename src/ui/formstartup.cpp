@@ -1,13 +1,13 @@
 // What the main window does when it is created, in this order: the single-instance rule, the
 // working folder, the version, the settings, and bringing every dependent control in line.
-#include "app/reporterror.h"
-#include "app/splash.h"
 #include "capture/savebudget.h"
 #include "platform/clipboardchain.h"
 #include "platform/machinememory.h"
 #include "platform/messagebox.h"
+#include "platform/modalbox.h"
 #include "platform/platform.h"
 #include "platform/programinfo.h"
+#include "platform/reporterror.h"
 #include "platform/singleinstance.h"
 #include "ui/svxform.h"
 
@@ -31,12 +31,11 @@ void TSVXForm::StartupSequence(const QStringList& arguments) {
             if (platform.Instance->RequestClose() == ISingleInstance::TCloseResult::CannotConnect)
                 ReportError(QStringLiteral("FileMapping"));
         } else {
-            CloseSplash();
             TBoxRequest request;
             request.Text = QStringLiteral("Snapvault is already running!");
             request.Caption = QStringLiteral("Snapvault");
             request.Icon = TBoxIcon::Error;
-            platform.Boxes->Show(request);
+            ShowModalBox(request);
         }
         EndRequested = true;
         return;

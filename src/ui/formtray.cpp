@@ -1,7 +1,5 @@
 // The window operations behind the activation state and the notification-area icon.
-#include "app/splash.h"
-#include "platform/messagebox.h"
-#include "platform/platform.h"
+#include "platform/modalbox.h"
 #include "tray/trayicon.h"
 #include "ui/svxform.h"
 
@@ -68,12 +66,11 @@ void TSVXForm::ToggleSystray(QObject*) {
             return;
         // No notification area: the program goes on without the icon (it appears when a
         // panel does), and minimising keeps the taskbar entry.
-        CloseSplash();
         TBoxRequest request;
         request.Text = QStringLiteral("Cannot Create System Shell Notification Icon.");
         request.Caption = QStringLiteral("Snapvault");
         request.Icon = TBoxIcon::Error;
-        Platform().Boxes->Show(request);
+        ShowModalBox(request);
     } else if (TrayIcon->Visible()) {
         TrayIcon->SetVisible(false);
     }
