@@ -21,51 +21,16 @@ const QString TerminateSwitch = QStringLiteral("-terminate");
 }
 
 void TSVXForm::StartupSequence(const QStringList& arguments) {
-    TPlatform& platform = Platform();
-    const bool terminate = !arguments.isEmpty() && arguments.first() == TerminateSwitch;
-
     // 1. One instance per user.
-    InstanceCheckPending = true;
-    if (!platform.Instance->AcquireLock()) {
-        if (terminate) {
-            if (platform.Instance->RequestClose() == ISingleInstance::TCloseResult::CannotConnect)
-                ReportError(QStringLiteral("FileMapping"));
-        } else {
-            TBoxRequest request;
-            request.Text = QStringLiteral("Snapvault is already running!");
-            request.Caption = QStringLiteral("Snapvault");
-            request.Icon = TBoxIcon::Error;
-            ShowModalBox(request);
-        }
-        EndRequested = true;
+    const bool terminate = !arguments.isEmpty() && arguments.first() == TerminateSwitch;
+    if (!ClaimSingleInstance(terminate))
         return;
-    }
-    InstanceMutex = true;
-    if (terminate) {
-        // Nothing runs that could be closed.
-        EndRequested = true;
-        return;
-    }
-    if (!platform.Instance->Publish([this] { close(); }))
-        ReportError(QStringLiteral("Filemapping error"));
-    InstanceCheckPending = false;
 
     // 2. The program's folder is the working folder: SVX.dat and Svx.hlp are found there.
     QDir::setCurrent(ProgramFolder());
 
     // 3. Initial state.
-    StartMinimizePending = true;
-    FinalizeArmed = false;
-    DigitsAutoWidening = false;
-    FileNameExFrozen = false;
-    DigitsOverride = 0;
-    IgnoreNextClipboardChange = true;
-    ActivationUpdating = false;
-    RunningSaves = 0;
-    SavedCount = 0;
-    SavedBytes = 0;
-    SaveMemoryBudget = MemoryBudgetFor(PhysicalMemory());
-    PendingSaveMemory = 0;
+    ResetRunState();
 
     // 4. Version.
     VersionText = ProgramVersion();
@@ -87,21 +52,7 @@ void TSVXForm::StartupSequence(const QStringList& arguments) {
     SysAutoStart(nullptr);
 
     // 8.-12. Join the clipboard, build the naming controls, show the activation state.
-    ActivationUpdating = true;
-    connect(platform.Clipboard, &IClipboardChain::DrawClipboard, this, &TSVXForm::ClipboardChanged,
-            Qt::UniqueConnection);
-    connect(platform.Clipboard, &IClipboardChain::ChangeCBChain, this,
-            &TSVXForm::ClipboardChainChanged, Qt::UniqueConnection);
-    platform.Clipboard->SetCapturing(OptActivate->isChecked());
-    NextViewer = platform.Clipboard->Join();
-    bool allowChange = true;
-    DigitChange(DigitsUD, allowChange, DigitsUD->Position(), TUpDownDirection::updNone);
-    // The menu's mark too: the window's own values leave capture off.
-    ShowActivationIcon();
-    Activate1->setChecked(OptActivate->isChecked());
-    if (!OptActivate->isChecked())
-        setWindowTitle(QStringLiteral("Snapvault [disabled]"));
-    ActivationUpdating = false;
+    JoinClipboard();
 
     // 13. Start at login is offered only where this version is installed.
     if (InstalledKeyPresent()) {
@@ -110,4 +61,69 @@ void TSVXForm::StartupSequence(const QStringList& arguments) {
         OptAutoStart->setChecked(false);
         OptAutoStart->setEnabled(false);
     }
+}
+
+// Takes the instance lock and publishes the close channel; false (with EndRequested set) when
+// this process is to end at once: another instance runs, or `-terminate` has done its part.
+bool TSVXForm::ClaimSingleInstance(bool terminate) {
+    ISingleInstance& instance = *Platform().Instance;
+    InstanceCheckPending = true;
+    if (!instance.AcquireLock()) {
+        if (terminate) {
+            if (instance.RequestClose() == ISingleInstance::TCloseResult::CannotConnect)
+                ReportError(QStringLiteral("FileMapping"));
+        } else {
+            TBoxRequest request;
+            request.Text = QStringLiteral("Snapvault is already running!");
+            request.Caption = QStringLiteral("Snapvault");
+            request.Icon = TBoxIcon::Error;
+            ShowModalBox(request);
+        }
+        EndRequested = true;
+        return false;
+    }
+    InstanceMutex = true;
+    if (terminate) {
+        // Nothing runs that could be closed.
+        EndRequested = true;
+        return false;
+    }
+    if (!instance.Publish([this] { close(); }))
+        ReportError(QStringLiteral("Filemapping error"));
+    InstanceCheckPending = false;
+    return true;
+}
+
+void TSVXForm::ResetRunState() {
+    StartMinimizePending = true;
+    FinalizeArmed = false;
+    DigitsAutoWidening = false;
+    FileNameExFrozen = false;
+    DigitsOverride = 0;
+    IgnoreNextClipboardChange = true;
+    ActivationUpdating = false;
+    RunningSaves = 0;
+    SavedCount = 0;
+    SavedBytes = 0;
+    SaveMemoryBudget = MemoryBudgetFor(PhysicalMemory());
+    PendingSaveMemory = 0;
+}
+
+void TSVXForm::JoinClipboard() {
+    IClipboardChain& clipboard = *Platform().Clipboard;
+    ActivationUpdating = true;
+    connect(&clipboard, &IClipboardChain::DrawClipboard, this, &TSVXForm::ClipboardChanged,
+            Qt::UniqueConnection);
+    connect(&clipboard, &IClipboardChain::ChangeCBChain, this, &TSVXForm::ClipboardChainChanged,
+            Qt::UniqueConnection);
+    clipboard.SetCapturing(OptActivate->isChecked());
+    NextViewer = clipboard.Join();
+    bool allowChange = true;
+    DigitChange(DigitsUD, allowChange, DigitsUD->Position(), TUpDownDirection::updNone);
+    // The menu's mark too: the window's own values leave capture off.
+    ShowActivationIcon();
+    Activate1->setChecked(OptActivate->isChecked());
+    if (!OptActivate->isChecked())
+        setWindowTitle(QStringLiteral("Snapvault [disabled]"));
+    ActivationUpdating = false;
 }

@@ -225,7 +225,11 @@ private:
     void CreateControls();  // svxformcontrols.cpp: every control at its resource value
     void ConnectHandlers(); // svxformhandlers.cpp: controls and actions to their handlers
     void CreateTrayIcon();  // formtray.cpp: the icon, its images and its menu
-    void StartupSequence(const QStringList& arguments); // formstartup.cpp
+    // formstartup.cpp: the start-up in its steps
+    void StartupSequence(const QStringList& arguments);
+    bool ClaimSingleInstance(bool terminate);
+    void ResetRunState();
+    void JoinClipboard();
     void ShutdownSequence();           // formshutdown.cpp
     void ShowHelpFor(QWidget* widget); // helpcontexts.cpp
     // formcapture.cpp: one clipboard picture, from the copy to the save thread
