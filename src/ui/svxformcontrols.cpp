@@ -55,8 +55,8 @@ struct TContainerLayout {
 const TContainerLayout Containers[] = {
     {"GroupGeneral", "TabSetup", TContainerKind::Group, "Snapvault", {8, 24, 232, 98}, 0, 100},
     {"GroupGrabbing", "TabSetup", TContainerKind::Group, "Grabbing", {8, 128, 232, 76}, 1, 101},
-    {"GroupSound", "TabSetup", TContainerKind::Group, "", {240, 30, 358, 184}, 4, 102},
-    {"PanelSound", "GroupSound", TContainerKind::Panel, "", {40, 102, 272, 74}, 3, 0},
+    {"GroupBox3", "TabSetup", TContainerKind::Group, "", {240, 30, 358, 184}, 4, 102},
+    {"PanelSound", "GroupBox3", TContainerKind::Panel, "", {40, 102, 272, 74}, 3, 0},
     {"FrameFileFormat",
      "TabOutput",
      TContainerKind::Frame,
