@@ -1,6 +1,8 @@
-// The options of a new installation, and the smaller reset of the JPEG page. Every value goes
-// through the control's ordinary setter, so the handlers run as they would for the user.
+// The factory values put into the controls: all of them for a new installation, the JPEG page's
+// for its reset. Every value goes through the control's ordinary setter, so the handlers run as
+// they would for the user.
 #include "platform/programinfo.h"
+#include "settings/factoryvalues.h"
 #include "ui/svxform.h"
 
 #include <QCheckBox>
@@ -10,39 +12,41 @@
 #include <QSlider>
 
 void TSVXForm::ApplyFactoryDefaults() {
-    OptResizeTo->setCurrentIndex(4);     // 1024x768
-    OptMinImageSize->setCurrentIndex(1); // 320 x 200
-    OptActivate->setChecked(true);
-    OptMinToSysT->setChecked(true);
-    OptStartMinimized->setChecked(true);
-    OptAutoStart->setChecked(true);
-    OptBeep1->setChecked(false);
-    OptBeep2->setChecked(true);
-    BeepStd->setChecked(true);
-    Beep1FileName->setText(QStringLiteral("beep.wav"));
-    Beep2FileName->setText(QStringLiteral("click.wav"));
-    JpgOut->setChecked(true);
-    NameEdit->setText(QStringLiteral("SVX"));
-    DigitsUD->SetPosition(4);
-    OptDigitAuto->setChecked(true);
-    OptDigitFrom->setText(QStringLiteral("0000"));
-    OptDigitFrom->setEnabled(false);
+    const TFactoryValues factory;
+    OptResizeTo->setCurrentIndex(factory.OptResizeTo);
+    OptMinImageSize->setCurrentIndex(factory.OptMinImageSize);
+    OptActivate->setChecked(factory.OptActivate);
+    OptMinToSysT->setChecked(factory.OptMinToSysT);
+    OptStartMinimized->setChecked(factory.OptStartMinimized);
+    OptAutoStart->setChecked(factory.OptAutoStart);
+    OptBeep1->setChecked(factory.OptBeep1);
+    OptBeep2->setChecked(factory.OptBeep2);
+    BeepStd->setChecked(factory.BeepStd);
+    Beep1FileName->setText(factory.Beep1FileName);
+    Beep2FileName->setText(factory.Beep2FileName);
+    JpgOut->setChecked(factory.JpgOut);
+    NameEdit->setText(factory.NameEdit);
+    DigitsUD->SetPosition(factory.DigitsUD);
+    OptDigitAuto->setChecked(factory.OptDigitAuto);
+    OptDigitFrom->setText(factory.OptDigitFrom);
+    OptDigitFrom->setEnabled(!factory.OptDigitAuto);
     OutputDirEdit->setText(DefaultOutputFolder());
-    OptResizeUp->setChecked(false);
-    OptResizeDown->setChecked(false);
-    OptAR->setChecked(false);
-    OptARExp->setChecked(true);
-    ThreadPriority->setValue(3);
-    JPEG24bit->setChecked(true);
-    JPEGGray->setChecked(false);
-    JPEGProgressive->setChecked(true);
-    JPEGQuality->setValue(100);
+    OptResizeUp->setChecked(factory.OptResizeUp);
+    OptResizeDown->setChecked(factory.OptResizeDown);
+    OptAR->setChecked(factory.OptAR);
+    OptARExp->setChecked(factory.OptARExp);
+    ThreadPriority->setValue(factory.ThreadPriority);
+    JPEG24bit->setChecked(factory.Jpeg.JPEG24bit);
+    JPEGGray->setChecked(factory.Jpeg.JPEGGray);
+    JPEGProgressive->setChecked(factory.Jpeg.JPEGProgressive);
+    JPEGQuality->setValue(factory.Jpeg.JPEGQuality);
 }
 
 void TSVXForm::RestoreJPEGsettings(QObject*) {
-    JPEGQuality->setValue(100);
-    JPEGProgressive->setChecked(true);
-    JPEGGray->setChecked(false);
-    JPEG24bit->setChecked(true);
-    JPEG8bit->setChecked(false);
+    const TFactoryJpegValues factory;
+    JPEGQuality->setValue(factory.JPEGQuality);
+    JPEGProgressive->setChecked(factory.JPEGProgressive);
+    JPEGGray->setChecked(factory.JPEGGray);
+    JPEG24bit->setChecked(factory.JPEG24bit);
+    JPEG8bit->setChecked(!factory.JPEG24bit);
 }
