@@ -1,5 +1,8 @@
 #pragma once
 
+// app/, the top layer: main, the splash and what calls the window's start-up and shutdown.
+// May include every other folder.
+
 class QWidget;
 
 // The splash window: shown only when the program starts without arguments, closed by the

@@ -1,5 +1,9 @@
 #pragma once
 
+// capture/: the rules and small classes of a capture without widgets: size filter and scaling,
+// naming, the re-offer memory, the save thread and its memory budget. Includes only capture/,
+// codecs/ and platform/; never audio/, settings/ or tray/, which sit beside it.
+
 #include "capture/captureoptions.h"
 
 #include <QSize>

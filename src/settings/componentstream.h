@@ -1,5 +1,9 @@
 #pragma once
 
+// settings/: the settings file's byte layer, the factory values as data and start at login,
+// without widgets. Includes only settings/ and platform/; never capture/, audio/ or tray/, which
+// sit beside it.
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>

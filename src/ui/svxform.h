@@ -1,5 +1,9 @@
 #pragma once
 
+// ui/: the window TSVXForm and everything that reads or writes its controls, its handlers
+// included, in files named after the area they serve. Includes ui/ and every layer below it
+// (capture/, audio/, settings/, tray/, codecs/, platform/); never app/.
+
 #include "audio/feedbackevent.h"
 #include "capture/reoffermemory.h"
 #include "capture/savebudget.h"
