@@ -157,8 +157,8 @@ public:
     // Set when the program was asked to end (the window closed, `-terminate`), also while a box
     // of the start-up runs before the event loop does: such a request must not be lost.
     bool QuitRequested = false;
-    // The memory all pending saves together may hold, and what they hold now (estimated); the
-    // two figures are also known by their own names.
+    // The memory all pending saves together may hold, and what they hold now (estimated). The
+    // budget keeps the books; its two figures keep their established names.
     TSaveBudget SaveBudget;
     qint64& SaveMemoryBudget = SaveBudget.Limit;
     qint64& PendingSaveMemory = SaveBudget.Pending;
