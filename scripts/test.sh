@@ -4,6 +4,8 @@
 # ThreadSanitizer) and the end-to-end tests under Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The shape of src/ (layers, include pairs, function lengths) first: it takes a second.
+scripts/check-layers.sh
 scripts/install-deps.sh
 
 jobs="$(nproc)"

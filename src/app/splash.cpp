@@ -1,5 +1,7 @@
 #include "app/splash.h"
 
+#include "platform/modalbox.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
@@ -31,6 +33,8 @@ std::unique_ptr<TSplash> TheSplash;
 
 void ShowSplash() {
     TheSplash = std::make_unique<TSplash>();
+    // It stays on top of everything: a box of the start-up closes it first.
+    SetBeforeModalBox(&CloseSplash);
     TheSplash->show();
     TheSplash->repaint();
     // Paint it now: the window is created before the event loop runs.

@@ -1,5 +1,8 @@
 #pragma once
 
+// audio/: the rules of the feedback sounds and the wave player, without widgets. Includes only
+// audio/ and platform/; never capture/, settings/ or tray/, which sit beside it.
+
 #include "audio/feedbackevent.h"
 
 #include <QString>

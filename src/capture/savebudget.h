@@ -15,3 +15,14 @@ qint64 MemoryBudgetFor(qint64 physicalMemory);
 // the display-format copy and its output; PNG its rows in palette and colour form and the
 // compressed data).
 qint64 SaveMemoryEstimate(QSize size, int bitsPerPixel, TSaveFormat format);
+
+// What the pending saves hold of their budget. A save is let in only while its estimate fits
+// the room left, and holds it from its start to its completion.
+struct TSaveBudget {
+    qint64 Limit = 0;
+    qint64 Pending = 0;
+
+    qint64 Room() const { return Limit - Pending; }
+    void Reserve(qint64 memory) { Pending += memory; }
+    void Release(qint64 memory) { Pending -= memory; }
+};

@@ -1,5 +1,8 @@
 #pragma once
 
+// codecs/: the BMP, JPEG and PNG writers, pixels in and bytes out, with no widgets and no
+// display. Includes only codecs/ and platform/.
+
 #include <QString>
 #include <cerrno>
 #include <stdexcept>

@@ -1,6 +1,5 @@
 #include "codecs/jpegencoder.h"
 
-#include "codecs/jpegimage.h"
 #include "codecs/jpegrows.h"
 
 #include <csetjmp>

@@ -1,7 +1,15 @@
 #pragma once
 
+#include "codecs/graphicerrors.h"
+
 #include <QByteArray>
 #include <QImage>
+
+// A fatal libjpeg error: "JPEG-Fehler #<libjpeg's message code>".
+class EJPEG : public EInvalidGraphic {
+public:
+    using EInvalidGraphic::EInvalidGraphic;
+};
 
 // What reaches libjpeg from the JPEG settings of the window.
 struct TJpegSettings {

@@ -1,17 +1,10 @@
 #pragma once
 
-#include "codecs/graphicerrors.h"
 #include "codecs/jpegencoder.h"
 
 #include <QByteArray>
 #include <QImage>
 #include <QString>
-
-// A fatal libjpeg error: "JPEG-Fehler #<libjpeg's message code>".
-class EJPEG : public EInvalidGraphic {
-public:
-    using EInvalidGraphic::EInvalidGraphic;
-};
 
 // How a JPEG would be decoded for display; the encoder never reads it.
 enum class TJPEGPixelFormat { jf24Bit, jf8Bit };

@@ -1,5 +1,10 @@
 #pragma once
 
+// platform/, the lowest layer: every service of the desktop and the system behind a small
+// interface (clipboard watchers, tray backend, sound server, message boxes, files, single
+// instance, autostart), and the only code that talks to X11, Wayland, POSIX or the sound server.
+// Includes nothing of the program outside platform/.
+
 class IAutoStart;
 class IMessageBoxes;
 class IClipboardChain;

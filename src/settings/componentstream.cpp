@@ -155,6 +155,22 @@ TTaggedValue TComponentReader::ValueAtDepth(int depth) {
         throw EComponentFormat("unknown value tag");
     value.Tag = TValueTag(tag);
     switch (value.Tag) {
+    case TValueTag::List:
+        while (ValueAtDepth(depth + 1).Tag != TValueTag::Null) {
+        }
+        break;
+    case TValueTag::Collection:
+        SkipCollection(depth);
+        break;
+    default:
+        ReadPayload(value);
+        break;
+    }
+    return value;
+}
+
+void TComponentReader::ReadPayload(TTaggedValue& value) {
+    switch (value.Tag) {
     case TValueTag::Null:
     case TValueTag::Nil:
         break;
@@ -217,29 +233,28 @@ TTaggedValue TComponentReader::ValueAtDepth(int depth) {
         break;
     }
     case TValueTag::List:
-        while (ValueAtDepth(depth + 1).Tag != TValueTag::Null) {
-        }
-        break;
     case TValueTag::Collection:
-        // Items: each a list tag, properties up to an empty name, and an end tag.
-        for (std::uint8_t item = Byte(); item != 0; item = Byte()) {
-            // An item may carry its index in front.
-            if (item == std::uint8_t(TValueTag::Int8))
-                Bytes(1);
-            else if (item == std::uint8_t(TValueTag::Int16))
-                Bytes(2);
-            else if (item == std::uint8_t(TValueTag::Int32))
-                Bytes(4);
-            if (item >= std::uint8_t(TValueTag::Int8) && item <= std::uint8_t(TValueTag::Int32))
-                item = Byte();
-            if (item != std::uint8_t(TValueTag::List))
-                throw EComponentFormat("bad collection item");
-            while (!NextPropertyName().isEmpty())
-                ValueAtDepth(depth + 1);
-        }
-        break;
+        break; // values of their own: read by ValueAtDepth
     }
-    return value;
+}
+
+void TComponentReader::SkipCollection(int depth) {
+    // Items: each a list tag, properties up to an empty name, and an end tag.
+    for (std::uint8_t item = Byte(); item != 0; item = Byte()) {
+        // An item may carry its index in front.
+        if (item == std::uint8_t(TValueTag::Int8))
+            Bytes(1);
+        else if (item == std::uint8_t(TValueTag::Int16))
+            Bytes(2);
+        else if (item == std::uint8_t(TValueTag::Int32))
+            Bytes(4);
+        if (item >= std::uint8_t(TValueTag::Int8) && item <= std::uint8_t(TValueTag::Int32))
+            item = Byte();
+        if (item != std::uint8_t(TValueTag::List))
+            throw EComponentFormat("bad collection item");
+        while (!NextPropertyName().isEmpty())
+            ValueAtDepth(depth + 1);
+    }
 }
 
 void TComponentReader::SkipChildren() {

@@ -1,5 +1,9 @@
 #pragma once
 
+// settings/: the settings file's byte layer, the factory values as data and start at login,
+// without widgets. Includes only settings/ and platform/; never capture/, audio/ or tray/, which
+// sit beside it.
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -104,6 +108,11 @@ public:
 
 private:
     TTaggedValue ValueAtDepth(int depth);
+    // The payload of a value whose tag is read already (every tag but the list and the
+    // collection, which hold values of their own).
+    void ReadPayload(TTaggedValue& value);
+    // The items of a collection, each a list of properties, up to the end byte.
+    void SkipCollection(int depth);
     void SkipRecord(int depth);
     void Need(qint64 count) const;
 

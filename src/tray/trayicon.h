@@ -1,5 +1,8 @@
 #pragma once
 
+// tray/: the notification-area icon, its state and its artwork, without the window. Includes
+// only tray/ and platform/; never capture/, audio/ or settings/, which sit beside it.
+
 #include "platform/traybackend.h"
 #include "tray/trayartwork.h"
 

@@ -1,7 +1,7 @@
 #include "ui/svxform.h"
 
-#include "app/splash.h"
 #include "platform/clipboardchain.h"
+#include "platform/modalbox.h"
 #include "platform/platform.h"
 #include "platform/singleinstance.h"
 #include "tray/trayicon.h"
@@ -17,12 +17,12 @@ TSVXForm::TSVXForm(const QStringList& arguments, QWidget* parent) : QWidget(pare
         StartupSequence(arguments);
     } catch (...) {
         // A window that was never finished gets no destructor: withdraw the close channel that
-        // points at it, and keep the splash from hiding the error box that follows.
+        // points at it, and keep the start-up's windows from hiding the error box that follows.
         if (InstanceMutex) {
             Platform().Instance->ReleaseLock();
             InstanceMutex = false;
         }
-        CloseSplash();
+        ClearWayForModalBox();
         throw;
     }
 }

@@ -1,7 +1,12 @@
 #pragma once
 
+// ui/: the window TSVXForm and everything that reads or writes its controls, its handlers
+// included, in files named after the area they serve. Includes ui/ and every layer below it
+// (capture/, audio/, settings/, tray/, codecs/, platform/); never app/.
+
 #include "audio/feedbackevent.h"
 #include "capture/reoffermemory.h"
+#include "capture/savebudget.h"
 #include "capture/saveformat.h"
 #include "platform/clipboardchain.h"
 #include "tray/trayartwork.h"
@@ -20,6 +25,7 @@ class QCheckBox;
 class QComboBox;
 class QFileDialog;
 class QGroupBox;
+class QImage;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -32,13 +38,16 @@ class QToolButton;
 class TJPEGImage;
 class TMediaPlayer;
 class TStowThread;
+struct TCaptureDecision;
+struct TSaveJob;
 struct TOptionControl;
 class TTrayIcon;
 
 // The program's only ordinary window and the owner of all its state. Its option controls are
 // the settings: every part of the program reads an option from its control when it needs it.
-// Handlers live in the files of their area (capture/, app/, tray/, audio/, settings/); this
-// header is the one place that lists them.
+// Its members are defined in ui/, in files named after the area they serve (formcapture.cpp,
+// formsettings.cpp, formstartup.cpp, ...); each reads its controls, calls the logic of its area
+// (capture/, audio/, settings/, tray/) and writes the result back. This header lists them all.
 class TSVXForm : public QWidget {
     Q_OBJECT
 public:
@@ -152,30 +161,32 @@ public:
     // Set when the program was asked to end (the window closed, `-terminate`), also while a box
     // of the start-up runs before the event loop does: such a request must not be lost.
     bool QuitRequested = false;
-    // The memory all pending saves together may hold, and what they hold now (estimated).
-    qint64 SaveMemoryBudget = 0;
-    qint64 PendingSaveMemory = 0;
+    // The memory all pending saves together may hold, and what they hold now (estimated). The
+    // budget keeps the books; its two figures keep their established names.
+    TSaveBudget SaveBudget;
+    qint64& SaveMemoryBudget = SaveBudget.Limit;
+    qint64& PendingSaveMemory = SaveBudget.Pending;
     // The picture of the last file, so that the desktop offering it again adds no file.
     TReofferMemory Reoffers;
 
     // ---- handlers ----
-    // clipboard (capture/)
+    // clipboard (formclipboard.cpp)
     void ClipboardChanged();
     void ClipboardChainChanged(TViewerHandle removed, TViewerHandle next);
-    // size and scaling (capture/)
+    // size and scaling (formsizing.cpp)
     void ARClick(QObject* sender);
-    // naming (capture/)
+    // naming (formnaming.cpp)
     QString NextFilePath();
     QString NextFileName();
     void UpdateFileNameEx(QObject* sender);
     void OptDigitAutoToggle(QObject* sender);
     void DigitChange(QObject* sender, bool& allowChange, int newValue, TUpDownDirection direction);
-    // save thread and completion (capture/)
+    // save thread and completion (formsavecompletion.cpp)
     void ApplyJPEGSettings(TJPEGImage& jpeg);
     void ThreadDone(TStowThread* sender);
     // Runs the event loop until every running save has completed (shutdown).
     void WaitForRunningSaves();
-    // tray (tray/)
+    // tray (formtray.cpp)
     void ToggleActivate(QObject* sender);
     void ToggleSystray(QObject* sender);
     void RestoreFromTI(QObject* sender);
@@ -187,14 +198,14 @@ public:
     void ShowActivationIcon();
     // "Cannot Create System Shell Notification Icon.", unless the icon is there by now.
     void ReportMissingTray();
-    // audio (audio/)
+    // audio (formsound.cpp)
     using TFeedbackEvent = ::TFeedbackEvent;
     void PlayFeedbackSound(TFeedbackEvent event);
     void AudioClick(QObject* sender);
     void ChBeepMode(QObject* sender);
     void ChBeep(QObject* sender);
     void TestBeep(QObject* sender);
-    // settings (settings/)
+    // settings (formsettings.cpp, formdefaults.cpp, formautostart.cpp)
     // Reads SVX.dat into the controls, or greets a first run and applies the factory values.
     void ReadSettings();
     // Writes SVX.dat from the controls; throws when it cannot.
@@ -206,7 +217,7 @@ public:
     void SetAutoStart(bool enable);
     bool InstalledKeyPresent() const;
     void RestoreJPEGsettings(QObject* sender);
-    // shell (ui/, app/)
+    // shell (shellhandlers.cpp, formfinalizeinit.cpp)
     void ChooseOutDir(QObject* sender);
     void URL_MNG(QObject* sender);
     void URL_Fennmoor(QObject* sender);
@@ -221,16 +232,24 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void CreateControls();  // ui/svxformcontrols.cpp: every control at its resource value
-    void ConnectHandlers(); // ui/svxformhandlers.cpp: controls and actions to their handlers
-    void CreateTrayIcon();  // tray/trayoperations.cpp: the icon, its images and its menu
-    void StartupSequence(const QStringList& arguments); // app/startupsequence.cpp
-    void ShutdownSequence();                            // app/shutdownsequence.cpp
-    void WatchSessionEnd();                             // app/sessionend.cpp
-    void ShowHelpFor(QWidget* widget);                  // ui/helpcontexts.cpp
-    void CaptureClipboardImage();                       // capture/capturesequence.cpp
-    TCaptureOptions ReadCaptureOptions() const;         // capture/capturesequence.cpp
-    void ReadSettingsFile(const QString& path);         // settings/settingsfile.cpp
+    void CreateControls();  // svxformcontrols.cpp: every control at its resource value
+    void ConnectHandlers(); // svxformhandlers.cpp: controls and actions to their handlers
+    void CreateTrayIcon();  // formtray.cpp: the icon, its images and its menu
+    // formstartup.cpp: the start-up in its steps
+    void StartupSequence(const QStringList& arguments);
+    bool ClaimSingleInstance(bool terminate);
+    void ResetRunState();
+    void JoinClipboard();
+    void ShutdownSequence();           // formshutdown.cpp
+    void WatchSessionEnd();            // formsessionend.cpp
+    void ShowHelpFor(QWidget* widget); // helpcontexts.cpp
+    // formcapture.cpp: one clipboard picture, from the copy to the save thread
+    void CaptureClipboardImage();
+    TCaptureOptions ReadCaptureOptions() const;
+    void ShowCaptured(const QImage& bitmap, const TCaptureDecision& decision);
+    void StartSave(TSaveJob&& job, const TPictureFingerprint& picture,
+                   const TCaptureOptions& options);
+    void ReadSettingsFile(const QString& path); // formsettings.cpp
     QWidget* OptionControl(const TOptionControl& entry) const;
 
     QSet<TStowThread*> FRunningThreads; // saves started and not yet completed

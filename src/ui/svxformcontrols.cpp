@@ -55,8 +55,8 @@ struct TContainerLayout {
 const TContainerLayout Containers[] = {
     {"GroupGeneral", "TabSetup", TContainerKind::Group, "Snapvault", {8, 24, 232, 98}, 0, 100},
     {"GroupGrabbing", "TabSetup", TContainerKind::Group, "Grabbing", {8, 128, 232, 76}, 1, 101},
-    {"GroupSound", "TabSetup", TContainerKind::Group, "", {240, 30, 358, 184}, 4, 102},
-    {"PanelSound", "GroupSound", TContainerKind::Panel, "", {40, 102, 272, 74}, 3, 0},
+    {"GroupBox3", "TabSetup", TContainerKind::Group, "", {240, 30, 358, 184}, 4, 102},
+    {"PanelSound", "GroupBox3", TContainerKind::Panel, "", {40, 102, 272, 74}, 3, 0},
     {"FrameFileFormat",
      "TabOutput",
      TContainerKind::Frame,
@@ -183,15 +183,6 @@ QLabel* AddLabel(QWidget* parent, const QString& text, int left, int top) {
     return label;
 }
 
-QLabel* AddHeading(QWidget* parent, const QString& text, int left, int top) {
-    QLabel* label = AddLabel(parent, text, left, top);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    label->adjustSize();
-    return label;
-}
-
 QWidget* CreateOptionWidget(const TOptionControl& option, QWidget* parent) {
     switch (option.Kind) {
     case TOptionKind::CheckBox: {
@@ -264,6 +255,308 @@ void CollectTabChain(QWidget* parent, QList<QWidget*>& chain) {
     }
 }
 
+enum class TLabelStyle {
+    Plain,
+    Heading,     // bold
+    Italic,      //
+    Title,       // bold, italic and twice the size
+    RightAligned // Left is where the text ends
+};
+
+// A label that only names what is next to it.
+struct TStaticLabel {
+    const char* Parent;
+    const char* Text; // UTF-8
+    int Left;
+    int Top;
+    TLabelStyle Style = TLabelStyle::Plain;
+};
+
+const TStaticLabel StaticLabels[] = {
+    // General page
+    {"TabSetup", "General Options", 16, 6, TLabelStyle::Heading},
+    {"TabSetup", "Audio feedback", 248, 6, TLabelStyle::Heading},
+    {"GroupGrabbing", "Save only if image is", 16, 24},
+    {"GroupGrabbing", "or larger", 128, 47},
+    {"PanelSound", "start:", 8, 15},
+    {"PanelSound", "finished:", 8, 47},
+    // Output page
+    {"GroupFileName", "Filename", 8, 19},
+    {"GroupFileName", "+", 150, 19},
+    {"GroupFileName", "digits,", 213, 19},
+    {"GroupFileName", "Directory", 8, 99},
+    {"GroupFileName", "e.g.:", 8, 126, TLabelStyle::Italic},
+    {"GroupThreadPriority", "low", 16, 20},
+    {"GroupThreadPriority", "high", 214, 20},
+    // JPEG page: the two ends of the quality track bar below its caption
+    {"TabJPGOpts", "JPEG compression factor", 312, 60},
+    {"TabJPGOpts", "high (low image quality)", 312, 116},
+    {"TabJPGOpts", "low (high image quality)", 312 + 241, 116, TLabelStyle::RightAligned},
+    // Info page
+    {"GroupLastImageData", "Size", 12, 24},
+    {"GroupLastImageData", "x:", 76, 24},
+    {"GroupLastImageData", "y:", 160, 24},
+    {"GroupLastImageData", "Saved as:", 12, 48},
+    {"GroupLastImageData", "Filename:", 12, 72},
+    {"GroupStatistics", "Images saved in this session:", 12, 24},
+    {"GroupStatistics", "Bytes written to disk:", 12, 48},
+    // about page
+    {"TabAbout", "Snapvault", 136, 14, TLabelStyle::Title},
+    {"TabAbout", "Version", 136, 56},
+    {"TabAbout", "Copyright \u00a9 Fennmoor Software. Free for personal use.", 136, 80},
+    {"TabAbout", "This program comes with no warranty; keep copies of what matters.", 136, 98},
+    {"TabAbout", "Press F1 at any time to get some help", 136, 160},
+};
+
+void AddStaticLabel(QWidget* parent, const TStaticLabel& entry) {
+    QLabel* label = AddLabel(parent, QString::fromUtf8(entry.Text), entry.Left, entry.Top);
+    QFont font = label->font();
+    switch (entry.Style) {
+    case TLabelStyle::Plain:
+        return;
+    case TLabelStyle::RightAligned:
+        label->move(entry.Left - label->width(), entry.Top);
+        return;
+    case TLabelStyle::Heading:
+        font.setBold(true);
+        break;
+    case TLabelStyle::Italic:
+        font.setItalic(true);
+        break;
+    case TLabelStyle::Title:
+        font.setBold(true);
+        font.setItalic(true);
+        font.setPixelSize(QFontInfo(font).pixelSize() * 2);
+        break;
+    }
+    label->setFont(font);
+    label->adjustSize();
+}
+
+using TParents = QHash<QString, QWidget*>;
+
+QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption,
+                       const QString& hint, const QRect& bounds, int tabOrder) {
+    auto* pushButton = new QPushButton(caption, parent);
+    Place(pushButton, QString::fromLatin1(name), bounds, tabOrder);
+    pushButton->setToolTip(hint);
+    return pushButton;
+}
+
+QLabel* AddValueLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
+                      int width) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(left, top, width, label->sizeHint().height());
+    return label;
+}
+
+QLabel* AddPicture(QWidget* parent, const char* name, const QString& resource) {
+    auto* picture = new QLabel(parent);
+    picture->setObjectName(QString::fromLatin1(name));
+    picture->setPixmap(QPixmap(resource));
+    return picture;
+}
+
+// The pages, and the containers on them; returns every parent of a control by name.
+TParents CreatePages(TSVXForm& form) {
+    form.SVXPageCtrl = new QTabWidget(&form);
+    form.SVXPageCtrl->setObjectName(QStringLiteral("SVXPageCtrl"));
+    form.SVXPageCtrl->setGeometry(0, 0, FormWidth, FormHeight);
+    SetHelpContext(form.SVXPageCtrl, 1);
+    const auto addPage = [&form](QWidget*& page, const char* name, const QString& caption,
+                                 int context) {
+        page = new QWidget;
+        page->setObjectName(QString::fromLatin1(name));
+        SetHelpContext(page, context);
+        form.SVXPageCtrl->addTab(page, caption);
+    };
+    addPage(form.TabSetup, "TabSetup", QStringLiteral("&General"), 2);
+    addPage(form.TabOutput, "TabOutput", QStringLiteral("&Output"), 3);
+    addPage(form.TabJPGOpts, "TabJPGOpts", QStringLiteral("JP&EG options"), 4);
+    addPage(form.TabInfo, "TabInfo", QStringLiteral("&Info"), 5);
+    addPage(form.TabAbout, "TabAbout", QStringLiteral("abou&t"), 1);
+    form.SVXPageCtrl->setCurrentIndex(0);
+
+    TParents parents;
+    for (QWidget* page :
+         {form.TabSetup, form.TabOutput, form.TabJPGOpts, form.TabInfo, form.TabAbout})
+        parents.insert(page->objectName(), page);
+    for (const TContainerLayout& layout : Containers) {
+        QWidget* parent = parents.value(QString::fromLatin1(layout.Parent));
+        Q_ASSERT(parent);
+        QWidget* container = nullptr;
+        if (layout.Kind == TContainerKind::Panel) {
+            auto* panel = new QFrame(parent);
+            panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+            container = panel;
+        } else {
+            container = new QGroupBox(QString::fromLatin1(layout.Caption), parent);
+        }
+        Place(container, QString::fromLatin1(layout.Name), ToRect(layout.Bounds), layout.TabOrder);
+        SetHelpContext(container, layout.HelpContext);
+        parents.insert(container->objectName(), container);
+    }
+    return parents;
+}
+
+template <typename T> void Bind(T*& member, const QWidget* form, const char* name) {
+    member = form->findChild<T*>(QString::fromLatin1(name));
+    Q_ASSERT_X(member, "CreateControls", name);
+}
+
+void CreateOptionControls(TSVXForm& form, const TParents& parents) {
+    for (const TOptionControl& option : OptionControls()) {
+        QWidget* parent = parents.value(option.Parent);
+        Q_ASSERT(parent);
+        QWidget* widget = CreateOptionWidget(option, parent);
+        Place(widget, option.Name, ToRect(option.Bounds), option.TabOrder);
+        SetHelpContext(widget, option.HelpContext);
+        widget->setEnabled(option.Enabled);
+        if (option.ShowsOwnHint)
+            widget->setToolTip(option.Hint);
+        // Controls drawn over a frame, or over the sound group, stay in front of it.
+        widget->raise();
+    }
+    Bind(form.OptActivate, &form, "OptActivate");
+    Bind(form.OptMinToSysT, &form, "OptMinToSysT");
+    Bind(form.OptStartMinimized, &form, "OptStartMinimized");
+    Bind(form.OptAutoStart, &form, "OptAutoStart");
+    Bind(form.OptMinImageSize, &form, "OptMinImageSize");
+    Bind(form.OptBeep1, &form, "OptBeep1");
+    Bind(form.OptBeep2, &form, "OptBeep2");
+    Bind(form.BeepStd, &form, "BeepStd");
+    Bind(form.BeepPCSpk, &form, "BeepPCSpk");
+    Bind(form.BeepWav, &form, "BeepWav");
+    Bind(form.Beep1FileName, &form, "Beep1FileName");
+    Bind(form.Beep2FileName, &form, "Beep2FileName");
+    Bind(form.BitmapOut, &form, "BitmapOut");
+    Bind(form.JpgOut, &form, "JpgOut");
+    Bind(form.PngOut, &form, "PngOut");
+    Bind(form.NameEdit, &form, "NameEdit");
+    Bind(form.DigitsUD, &form, "DigitsUD");
+    Bind(form.OptDigit, &form, "OptDigit");
+    Bind(form.OptDigitFrom, &form, "OptDigitFrom");
+    Bind(form.OptDigitAuto, &form, "OptDigitAuto");
+    Bind(form.OutputDirEdit, &form, "OutputDirEdit");
+    Bind(form.OptResizeUp, &form, "OptResizeUp");
+    Bind(form.OptResizeDown, &form, "OptResizeDown");
+    Bind(form.OptResizeTo, &form, "OptResizeTo");
+    Bind(form.OptAR, &form, "OptAR");
+    Bind(form.OptARExp, &form, "OptARExp");
+    Bind(form.OptARShr, &form, "OptARShr");
+    Bind(form.ThreadPriority, &form, "ThreadPriority");
+    Bind(form.JPEG8bit, &form, "JPEG8bit");
+    Bind(form.JPEG24bit, &form, "JPEG24bit");
+    Bind(form.JPEGGray, &form, "JPEGGray");
+    Bind(form.JPEGProgressive, &form, "JPEGProgressive");
+    Bind(form.JPEGQuality, &form, "JPEGQuality");
+    GroupRadioButtonsByParent(&form);
+    // The home folder stands for the drive root of a fresh installation.
+    form.OutputDirEdit->setText(DefaultOutputFolder());
+}
+
+// The sound panel's buttons: choosing and trying out the wave files.
+void CreateGeneralPage(TSVXForm& form, const TParents& parents) {
+    QWidget* soundPanel = parents.value(QStringLiteral("PanelSound"));
+    const QString chooseWav = QStringLiteral("...");
+    form.ChBeep1 = AddButton(soundPanel, "ChBeep1", chooseWav, QStringLiteral("Choose .wav-file"),
+                             {212, 12, 23, 21}, 1);
+    form.ChBeep2 = AddButton(soundPanel, "ChBeep2", chooseWav, QStringLiteral("choose .wav-file"),
+                             {212, 44, 23, 21}, 4);
+    const QIcon playIcon(QStringLiteral(":/play.png"));
+    const auto playButton = [&](const char* name, int top, int tabOrder) {
+        auto* tool = new QToolButton(soundPanel);
+        Place(tool, QString::fromLatin1(name), {238, top, 23, 21}, tabOrder);
+        tool->setIcon(playIcon);
+        tool->setToolTip(QStringLiteral("test .wav-file"));
+        return tool;
+    };
+    form.Play1 = playButton("Play1", 12, 2);
+    form.Play2 = playButton("Play2", 44, 5);
+}
+
+// The digit count's edit, the folder button and the example name.
+void CreateOutputPage(TSVXForm& form, const TParents& parents) {
+    QWidget* fileName = parents.value(QStringLiteral("GroupFileName"));
+    form.DigitsEdit = new QLineEdit(fileName);
+    Place(form.DigitsEdit, QStringLiteral("DigitsEdit"), {161, 16, 32, 21}, 1);
+    form.DigitsEdit->setReadOnly(true);
+    form.DigitsEdit->setToolTip(QStringLiteral("Add this number of digits to the base name"));
+    form.DigitsUD->SetAssociate(form.DigitsEdit);
+    form.ChoutDir = AddButton(fileName, "ChoutDir", QStringLiteral("..."),
+                              QStringLiteral("Browse for directory"), {204, 96, 23, 21}, 3);
+    form.FileNameEx = new QLabel(QStringLiteral("SV0000.bmp"), fileName);
+    form.FileNameEx->setObjectName(QStringLiteral("FileNameEx"));
+    QFont fixedPitch = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixedPitch.setStyleHint(QFont::TypeWriter);
+    fixedPitch.setFixedPitch(true);
+    fixedPitch.setPixelSize(QFontInfo(form.font()).pixelSize());
+    form.FileNameEx->setFont(fixedPitch);
+    form.FileNameEx->setGeometry(72, 124, 170, 18);
+    form.FileNameEx->setToolTip(
+        QStringLiteral("This is an example of a filename resulting from these settings"));
+}
+
+void CreateJpegPage(TSVXForm& form) {
+    form.RestoreDefaults =
+        AddButton(form.TabJPGOpts, "RestoreDefaults", QStringLiteral("&Restore defaults"),
+                  QStringLiteral("Restore everything on this page to factory settings"),
+                  {440, 176, 113, 25}, 5);
+}
+
+// The thumbnail, the data of the last picture and the session's statistics.
+void CreateInfoPage(TSVXForm& form, const TParents& parents) {
+    form.Thumbnail = new QLabel(parents.value(QStringLiteral("GroupLastImage")));
+    form.Thumbnail->setObjectName(QStringLiteral("Thumbnail"));
+    form.Thumbnail->setGeometry(9, 20, 209, 161);
+    // The picture sits at the top-left corner, at its own size.
+    form.Thumbnail->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    form.Thumbnail->setToolTip(QStringLiteral("Thumbnail of last image saved to disk"));
+
+    QWidget* lastData = parents.value(QStringLiteral("GroupLastImageData"));
+    const QString notAvailable = QStringLiteral("n/a");
+    form.StatX = AddValueLabel(lastData, "StatX", notAvailable, 92, 24, 60);
+    form.StatY = AddValueLabel(lastData, "StatY", notAvailable, 176, 24, 60);
+    form.StatForm = AddValueLabel(lastData, "StatForm", notAvailable, 92, 48, 250);
+    form.StatFilename = AddValueLabel(lastData, "StatFilename", notAvailable, 92, 72, 254);
+
+    QWidget* statistics = parents.value(QStringLiteral("GroupStatistics"));
+    form.StatCount = AddValueLabel(statistics, "StatCount", QStringLiteral("0"), 210, 24, 136);
+    form.StatBytes = AddValueLabel(statistics, "StatBytes", QStringLiteral("0"), 210, 48, 136);
+}
+
+// The pictures, the version and the links.
+void CreateAboutPage(TSVXForm& form) {
+    form.Image1 = AddPicture(form.TabAbout, "Image1", QStringLiteral(":/logo.png"));
+    form.Image1->setGeometry(16, 16, 96, 96);
+    form.Image1->setToolTip(QStringLiteral("SVX"));
+    form.LabVersion =
+        AddValueLabel(form.TabAbout, "LabVersion", QStringLiteral("n/i"), 196, 56, 120);
+    form.Label16 = new QLabel(QStringLiteral("www.fennmoor.example/snapvault"), form.TabAbout);
+    form.Label16->setObjectName(QStringLiteral("Label16"));
+    form.Label16->move(136, 126);
+    form.Label16->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
+    form.Label16->setCursor(Qt::PointingHandCursor);
+    form.Label16->adjustSize();
+    form.Image2 = AddPicture(form.TabAbout, "Image2", QStringLiteral(":/mnglogo.png"));
+    const QSize badge = form.Image2->pixmap().size();
+    form.Image2->setGeometry(590 - badge.width(), 196 - badge.height(), badge.width(),
+                             badge.height());
+    form.Image2->setCursor(Qt::PointingHandCursor);
+}
+
+// The tab order, parent by parent, from the page control into the first page.
+void SetTabOrder(TSVXForm& form) {
+    QList<QWidget*> chain;
+    for (QWidget* page :
+         {form.TabSetup, form.TabOutput, form.TabJPGOpts, form.TabInfo, form.TabAbout})
+        CollectTabChain(page, chain);
+    QWidget::setTabOrder(form.SVXPageCtrl, chain.first());
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
 const char* const ActionNames[] = {
     "AChooseOutDir", "AToggleActivate", "AToggleSystray", "ACBChange",     "AUpdateFNEx",
     "ARestoreJPEG",  "AMinimize",       "AOnRestore",     "ARestore",      "AAutoStart",
@@ -271,9 +564,31 @@ const char* const ActionNames[] = {
     "AChBeepMode",   "AThreadDone",     "APrepareInit",   "AFinalizeInit", "ASVXIPC",
 };
 
-template <typename T> void Bind(T*& member, const QWidget* form, const char* name) {
-    member = form->findChild<T*>(QString::fromLatin1(name));
-    Q_ASSERT_X(member, "CreateControls", name);
+// The wave-file dialog, the wave player and the actions.
+void CreateNonVisualParts(TSVXForm& form) {
+    form.OpenDialog = new QFileDialog(&form);
+    form.OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
+    form.OpenDialog->setDefaultSuffix(QStringLiteral("wav"));
+    form.OpenDialog->setNameFilters(
+        {QStringLiteral("Wav files (*.wav)"), QStringLiteral("all files (*)")});
+    form.OpenDialog->setFileMode(QFileDialog::ExistingFile);
+    form.OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    // Qt's dialog has no read-only check box to hide, and it never changes the working folder.
+    // Its folder is set each time it is shown.
+    // The wave player: closed, and its sound stopped, when the window goes.
+    form.MediaPlayer = new TMediaPlayer(&form);
+    form.MediaPlayer->setObjectName(QStringLiteral("MediaPlayer"));
+
+    for (const char* name : ActionNames) {
+        auto* action = new QAction(QString::fromLatin1(name), &form);
+        action->setObjectName(QString::fromLatin1(name));
+        form.addAction(action);
+        form.ActionList1.append(action);
+    }
+    form.APrepareInit = form.findChild<QAction*>(QStringLiteral("APrepareInit"));
+    form.AFinalizeInit = form.findChild<QAction*>(QStringLiteral("AFinalizeInit"));
+    form.AFinalizeInit->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_K));
+    form.AFinalizeInit->setShortcutContext(Qt::WindowShortcut);
 }
 
 } // namespace
@@ -292,273 +607,15 @@ void TSVXForm::CreateControls() {
     if (const QScreen* display = screen())
         move(display->availableGeometry().center() - rect().center());
 
-    // ---- pages ----
-    SVXPageCtrl = new QTabWidget(this);
-    SVXPageCtrl->setObjectName(QStringLiteral("SVXPageCtrl"));
-    SVXPageCtrl->setGeometry(0, 0, FormWidth, FormHeight);
-    SetHelpContext(SVXPageCtrl, 1);
-    const auto addPage = [this](QWidget*& page, const char* name, const QString& caption,
-                                int context) {
-        page = new QWidget;
-        page->setObjectName(QString::fromLatin1(name));
-        SetHelpContext(page, context);
-        SVXPageCtrl->addTab(page, caption);
-    };
-    addPage(TabSetup, "TabSetup", QStringLiteral("&General"), 2);
-    addPage(TabOutput, "TabOutput", QStringLiteral("&Output"), 3);
-    addPage(TabJPGOpts, "TabJPGOpts", QStringLiteral("JP&EG options"), 4);
-    addPage(TabInfo, "TabInfo", QStringLiteral("&Info"), 5);
-    addPage(TabAbout, "TabAbout", QStringLiteral("abou&t"), 1);
-    SVXPageCtrl->setCurrentIndex(0);
-
-    QHash<QString, QWidget*> parents{{TabSetup->objectName(), TabSetup},
-                                     {TabOutput->objectName(), TabOutput},
-                                     {TabJPGOpts->objectName(), TabJPGOpts},
-                                     {TabInfo->objectName(), TabInfo},
-                                     {TabAbout->objectName(), TabAbout}};
-
-    // ---- containers ----
-    for (const TContainerLayout& layout : Containers) {
-        QWidget* parent = parents.value(QString::fromLatin1(layout.Parent));
-        Q_ASSERT(parent);
-        QWidget* container = nullptr;
-        if (layout.Kind == TContainerKind::Panel) {
-            auto* panel = new QFrame(parent);
-            panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-            container = panel;
-        } else {
-            container = new QGroupBox(QString::fromLatin1(layout.Caption), parent);
-        }
-        Place(container, QString::fromLatin1(layout.Name), ToRect(layout.Bounds), layout.TabOrder);
-        SetHelpContext(container, layout.HelpContext);
-        parents.insert(container->objectName(), container);
-    }
-
-    // ---- option controls ----
-    for (const TOptionControl& option : OptionControls()) {
-        QWidget* parent = parents.value(option.Parent);
-        Q_ASSERT(parent);
-        QWidget* widget = CreateOptionWidget(option, parent);
-        Place(widget, option.Name, ToRect(option.Bounds), option.TabOrder);
-        SetHelpContext(widget, option.HelpContext);
-        widget->setEnabled(option.Enabled);
-        if (option.ShowsOwnHint)
-            widget->setToolTip(option.Hint);
-        // Controls drawn over a frame, or over the sound group, stay in front of it.
-        widget->raise();
-    }
-    Bind(OptActivate, this, "OptActivate");
-    Bind(OptMinToSysT, this, "OptMinToSysT");
-    Bind(OptStartMinimized, this, "OptStartMinimized");
-    Bind(OptAutoStart, this, "OptAutoStart");
-    Bind(OptMinImageSize, this, "OptMinImageSize");
-    Bind(OptBeep1, this, "OptBeep1");
-    Bind(OptBeep2, this, "OptBeep2");
-    Bind(BeepStd, this, "BeepStd");
-    Bind(BeepPCSpk, this, "BeepPCSpk");
-    Bind(BeepWav, this, "BeepWav");
-    Bind(Beep1FileName, this, "Beep1FileName");
-    Bind(Beep2FileName, this, "Beep2FileName");
-    Bind(BitmapOut, this, "BitmapOut");
-    Bind(JpgOut, this, "JpgOut");
-    Bind(PngOut, this, "PngOut");
-    Bind(NameEdit, this, "NameEdit");
-    Bind(DigitsUD, this, "DigitsUD");
-    Bind(OptDigit, this, "OptDigit");
-    Bind(OptDigitFrom, this, "OptDigitFrom");
-    Bind(OptDigitAuto, this, "OptDigitAuto");
-    Bind(OutputDirEdit, this, "OutputDirEdit");
-    Bind(OptResizeUp, this, "OptResizeUp");
-    Bind(OptResizeDown, this, "OptResizeDown");
-    Bind(OptResizeTo, this, "OptResizeTo");
-    Bind(OptAR, this, "OptAR");
-    Bind(OptARExp, this, "OptARExp");
-    Bind(OptARShr, this, "OptARShr");
-    Bind(ThreadPriority, this, "ThreadPriority");
-    Bind(JPEG8bit, this, "JPEG8bit");
-    Bind(JPEG24bit, this, "JPEG24bit");
-    Bind(JPEGGray, this, "JPEGGray");
-    Bind(JPEGProgressive, this, "JPEGProgressive");
-    Bind(JPEGQuality, this, "JPEGQuality");
-    GroupRadioButtonsByParent(this);
-    // The home folder stands for the drive root of a fresh installation.
-    OutputDirEdit->setText(DefaultOutputFolder());
-
-    const auto button = [](QWidget* parent, const char* name, const QString& caption,
-                           const QString& hint, const QRect& bounds, int tabOrder) {
-        auto* pushButton = new QPushButton(caption, parent);
-        Place(pushButton, QString::fromLatin1(name), bounds, tabOrder);
-        pushButton->setToolTip(hint);
-        return pushButton;
-    };
-
-    // ---- General page ----
-    AddHeading(TabSetup, QStringLiteral("General Options"), 16, 6);
-    AddHeading(TabSetup, QStringLiteral("Audio feedback"), 248, 6);
-    QWidget* grabbing = parents.value(QStringLiteral("GroupGrabbing"));
-    AddLabel(grabbing, QStringLiteral("Save only if image is"), 16, 24);
-    AddLabel(grabbing, QStringLiteral("or larger"), 128, 47);
-
-    QWidget* soundPanel = parents.value(QStringLiteral("PanelSound"));
-    AddLabel(soundPanel, QStringLiteral("start:"), 8, 15);
-    AddLabel(soundPanel, QStringLiteral("finished:"), 8, 47);
-    const QString chooseWav = QStringLiteral("...");
-    ChBeep1 = button(soundPanel, "ChBeep1", chooseWav, QStringLiteral("Choose .wav-file"),
-                     {212, 12, 23, 21}, 1);
-    ChBeep2 = button(soundPanel, "ChBeep2", chooseWav, QStringLiteral("choose .wav-file"),
-                     {212, 44, 23, 21}, 4);
-    const QIcon playIcon(QStringLiteral(":/play.png"));
-    const auto playButton = [&](const char* name, int top, int tabOrder) {
-        auto* tool = new QToolButton(soundPanel);
-        Place(tool, QString::fromLatin1(name), {238, top, 23, 21}, tabOrder);
-        tool->setIcon(playIcon);
-        tool->setToolTip(QStringLiteral("test .wav-file"));
-        return tool;
-    };
-    Play1 = playButton("Play1", 12, 2);
-    Play2 = playButton("Play2", 44, 5);
-
-    // ---- Output page ----
-    QWidget* fileName = parents.value(QStringLiteral("GroupFileName"));
-    AddLabel(fileName, QStringLiteral("Filename"), 8, 19);
-    AddLabel(fileName, QStringLiteral("+"), 150, 19);
-    AddLabel(fileName, QStringLiteral("digits,"), 213, 19);
-    AddLabel(fileName, QStringLiteral("Directory"), 8, 99);
-    DigitsEdit = new QLineEdit(fileName);
-    Place(DigitsEdit, QStringLiteral("DigitsEdit"), {161, 16, 32, 21}, 1);
-    DigitsEdit->setReadOnly(true);
-    DigitsEdit->setToolTip(QStringLiteral("Add this number of digits to the base name"));
-    DigitsUD->SetAssociate(DigitsEdit);
-    ChoutDir = button(fileName, "ChoutDir", QStringLiteral("..."),
-                      QStringLiteral("Browse for directory"), {204, 96, 23, 21}, 3);
-    QLabel* example = AddLabel(fileName, QStringLiteral("e.g.:"), 8, 126);
-    QFont italic = example->font();
-    italic.setItalic(true);
-    example->setFont(italic);
-    example->adjustSize();
-    FileNameEx = new QLabel(QStringLiteral("SV0000.bmp"), fileName);
-    FileNameEx->setObjectName(QStringLiteral("FileNameEx"));
-    QFont fixedPitch = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixedPitch.setStyleHint(QFont::TypeWriter);
-    fixedPitch.setFixedPitch(true);
-    fixedPitch.setPixelSize(QFontInfo(font()).pixelSize());
-    FileNameEx->setFont(fixedPitch);
-    FileNameEx->setGeometry(72, 124, 170, 18);
-    FileNameEx->setToolTip(
-        QStringLiteral("This is an example of a filename resulting from these settings"));
-
-    QWidget* priority = parents.value(QStringLiteral("GroupThreadPriority"));
-    AddLabel(priority, QStringLiteral("low"), 16, 20);
-    AddLabel(priority, QStringLiteral("high"), 214, 20);
-
-    // ---- JPEG page ----
-    AddLabel(TabJPGOpts, QStringLiteral("JPEG compression factor"), 312, 60);
-    AddLabel(TabJPGOpts, QStringLiteral("high (low image quality)"), 312, 116);
-    QLabel* lowCompression = AddLabel(TabJPGOpts, QStringLiteral("low (high image quality)"), 0, 0);
-    lowCompression->move(312 + 241 - lowCompression->width(), 116);
-    RestoreDefaults = button(TabJPGOpts, "RestoreDefaults", QStringLiteral("&Restore defaults"),
-                             QStringLiteral("Restore everything on this page to factory settings"),
-                             {440, 176, 113, 25}, 5);
-
-    // ---- Info page ----
-    QWidget* lastImage = parents.value(QStringLiteral("GroupLastImage"));
-    Thumbnail = new QLabel(lastImage);
-    Thumbnail->setObjectName(QStringLiteral("Thumbnail"));
-    Thumbnail->setGeometry(9, 20, 209, 161);
-    // The picture sits at the top-left corner, at its own size.
-    Thumbnail->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Thumbnail->setToolTip(QStringLiteral("Thumbnail of last image saved to disk"));
-
-    const auto valueLabel = [](QWidget* parent, const char* name, const QString& text, int left,
-                               int top, int width) {
-        auto* label = new QLabel(text, parent);
-        label->setObjectName(QString::fromLatin1(name));
-        label->setGeometry(left, top, width, label->sizeHint().height());
-        return label;
-    };
-    QWidget* lastData = parents.value(QStringLiteral("GroupLastImageData"));
-    const QString notAvailable = QStringLiteral("n/a");
-    AddLabel(lastData, QStringLiteral("Size"), 12, 24);
-    AddLabel(lastData, QStringLiteral("x:"), 76, 24);
-    StatX = valueLabel(lastData, "StatX", notAvailable, 92, 24, 60);
-    AddLabel(lastData, QStringLiteral("y:"), 160, 24);
-    StatY = valueLabel(lastData, "StatY", notAvailable, 176, 24, 60);
-    AddLabel(lastData, QStringLiteral("Saved as:"), 12, 48);
-    StatForm = valueLabel(lastData, "StatForm", notAvailable, 92, 48, 250);
-    AddLabel(lastData, QStringLiteral("Filename:"), 12, 72);
-    StatFilename = valueLabel(lastData, "StatFilename", notAvailable, 92, 72, 254);
-
-    QWidget* statistics = parents.value(QStringLiteral("GroupStatistics"));
-    AddLabel(statistics, QStringLiteral("Images saved in this session:"), 12, 24);
-    StatCount = valueLabel(statistics, "StatCount", QStringLiteral("0"), 210, 24, 136);
-    AddLabel(statistics, QStringLiteral("Bytes written to disk:"), 12, 48);
-    StatBytes = valueLabel(statistics, "StatBytes", QStringLiteral("0"), 210, 48, 136);
-
-    // ---- about page ----
-    Image1 = new QLabel(TabAbout);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(16, 16, 96, 96);
-    Image1->setPixmap(QPixmap(QStringLiteral(":/logo.png")));
-    Image1->setToolTip(QStringLiteral("SVX"));
-
-    QLabel* title = AddLabel(TabAbout, QStringLiteral("Snapvault"), 136, 14);
-    QFont titleFont = title->font();
-    titleFont.setBold(true);
-    titleFont.setItalic(true);
-    titleFont.setPixelSize(QFontInfo(titleFont).pixelSize() * 2);
-    title->setFont(titleFont);
-    title->adjustSize();
-    AddLabel(TabAbout, QStringLiteral("Version"), 136, 56);
-    LabVersion = valueLabel(TabAbout, "LabVersion", QStringLiteral("n/i"), 196, 56, 120);
-    AddLabel(TabAbout, QStringLiteral("Copyright \u00a9 Fennmoor Software. Free for personal use."),
-             136, 80);
-    AddLabel(TabAbout,
-             QStringLiteral("This program comes with no warranty; keep copies of what matters."),
-             136, 98);
-    Label16 = new QLabel(QStringLiteral("www.fennmoor.example/snapvault"), TabAbout);
-    Label16->setObjectName(QStringLiteral("Label16"));
-    Label16->move(136, 126);
-    Label16->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
-    Label16->setCursor(Qt::PointingHandCursor);
-    Label16->adjustSize();
-    AddLabel(TabAbout, QStringLiteral("Press F1 at any time to get some help"), 136, 160);
-    Image2 = new QLabel(TabAbout);
-    Image2->setObjectName(QStringLiteral("Image2"));
-    const QPixmap badge(QStringLiteral(":/mnglogo.png"));
-    Image2->setPixmap(badge);
-    Image2->setGeometry(590 - badge.width(), 196 - badge.height(), badge.width(), badge.height());
-    Image2->setCursor(Qt::PointingHandCursor);
-
-    // ---- tab order, parent by parent ----
-    QList<QWidget*> chain;
-    for (QWidget* page : {TabSetup, TabOutput, TabJPGOpts, TabInfo, TabAbout})
-        CollectTabChain(page, chain);
-    QWidget::setTabOrder(SVXPageCtrl, chain.first());
-    for (qsizetype i = 1; i < chain.size(); ++i)
-        QWidget::setTabOrder(chain[i - 1], chain[i]);
-
-    // ---- non-visual parts ----
-    OpenDialog = new QFileDialog(this);
-    OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
-    OpenDialog->setDefaultSuffix(QStringLiteral("wav"));
-    OpenDialog->setNameFilters(
-        {QStringLiteral("Wav files (*.wav)"), QStringLiteral("all files (*)")});
-    OpenDialog->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    // Qt's dialog has no read-only check box to hide, and it never changes the working folder.
-    // Its folder is set each time it is shown.
-    // The wave player: closed, and its sound stopped, when the window goes.
-    MediaPlayer = new TMediaPlayer(this);
-    MediaPlayer->setObjectName(QStringLiteral("MediaPlayer"));
-
-    for (const char* name : ActionNames) {
-        auto* action = new QAction(QString::fromLatin1(name), this);
-        action->setObjectName(QString::fromLatin1(name));
-        addAction(action);
-        ActionList1.append(action);
-    }
-    APrepareInit = findChild<QAction*>(QStringLiteral("APrepareInit"));
-    AFinalizeInit = findChild<QAction*>(QStringLiteral("AFinalizeInit"));
-    AFinalizeInit->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_K));
-    AFinalizeInit->setShortcutContext(Qt::WindowShortcut);
+    const TParents parents = CreatePages(*this);
+    CreateOptionControls(*this, parents);
+    for (const TStaticLabel& label : StaticLabels)
+        AddStaticLabel(parents.value(QString::fromLatin1(label.Parent)), label);
+    CreateGeneralPage(*this, parents);
+    CreateOutputPage(*this, parents);
+    CreateJpegPage(*this);
+    CreateInfoPage(*this, parents);
+    CreateAboutPage(*this);
+    SetTabOrder(*this);
+    CreateNonVisualParts(*this);
 }

@@ -1,9 +1,9 @@
 // The capture sequence driven through the fake clipboard: the gate, the labels, the save
 // threads and their completion, as the window does them.
-#include "app/reporterror.h"
 #include "app/splash.h"
 #include "capture/savebudget.h"
 #include "formfixture.h"
+#include "platform/reporterror.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,9 +1,7 @@
 // One clipboard picture, from the copy to the save thread that writes it.
-#include "app/reporterror.h"
+#include "capture/capturedecision.h"
 #include "capture/filenaming.h"
-#include "capture/savebudget.h"
 #include "capture/singlebox.h"
-#include "capture/sizefilter.h"
 #include "capture/stowthread.h"
 #include "capture/stretch.h"
 #include "capture/thumbnail.h"
@@ -13,6 +11,7 @@
 #include "platform/messagebox.h"
 #include "platform/platform.h"
 #include "platform/programinfo.h"
+#include "platform/reporterror.h"
 #include "platform/systemerror.h"
 #include "platform/threadstarter.h"
 #include "ui/svxform.h"
@@ -76,47 +75,23 @@ void TSVXForm::CaptureClipboardImage() {
                            [](const QString& fileName) { return QFileInfo::exists(fileName); }))
         return;
 
-    // Too small to be a screenshot: dropped before anything shows.
-    if (!PassesSizeFilter(captured, OptMinImageSize->currentIndex()))
+    // Too small to be a screenshot: dropped before anything shows. A save that would take the
+    // pending saves past their memory budget is refused as the transfer it cannot become,
+    // before anything shows; the saves already pending go on.
+    const TCaptureDecision decision =
+        DecideCapture(captured, bitmap.depth(), options, SaveBudget.Room());
+    if (decision.Outcome == TCaptureDecision::TOutcome::TooSmall)
         return;
-    const TScaleDecision scaling =
-        DecideScaling(captured, OptResizeTo->currentIndex(), OptResizeUp->isChecked(),
-                      OptResizeDown->isChecked());
-
-    // A save that would take the pending saves past their memory budget is refused as the
-    // transfer it cannot become, before anything shows; the saves already pending go on.
-    QSize saved = captured;
-    int savedBits = bitmap.depth();
-    if (scaling.Scale) {
-        const QSize scaled =
-            StretchSize(scaling.Target, captured, OptAR->isChecked(), OptARExp->isChecked());
-        if (!scaled.isEmpty() && qint64(scaled.width()) * scaled.height() <= LargestScaledPixels) {
-            saved = scaled;
-            savedBits = 32;
-        }
-    }
-    const TSaveFormat format = options.Format;
-    const qint64 memory = SaveMemoryEstimate(saved, savedBits, format);
-    if (memory > SaveMemoryBudget - PendingSaveMemory) {
+    if (decision.Outcome == TCaptureDecision::TOutcome::OverBudget) {
         ReportTransferError();
         return;
     }
-
-    // What was captured, before any scaling.
-    Thumbnail->setPixmap(QPixmap::fromImage(MakeThumbnail(bitmap, Thumbnail->size())));
-    StatX->setText(QString::number(captured.width()));
-    StatY->setText(QString::number(captured.height()));
-    if (BitmapOut->isChecked())
-        StatForm->setText(QStringLiteral("Windows Bitmap (.bmp)"));
-    else if (JpgOut->isChecked())
-        StatForm->setText(QStringLiteral("JPEG (.jpg)"));
-    else if (PngOut->isChecked())
-        StatForm->setText(QStringLiteral("Portable Network Graphivs (.png)"));
+    ShowCaptured(bitmap, decision);
 
     const int displayDepth = DisplayDepth();
-    if (scaling.Scale) {
+    if (decision.Scale) {
         QImage scaled =
-            StretchInto(bitmap, scaling.Target, OptAR->isChecked(), OptARExp->isChecked(),
+            StretchInto(bitmap, decision.Target, options.KeepAspect, options.ExpandToKeepAspect,
                         NeedsAveragingStretch(displayDepth, bitmap));
         // A size no picture can have (a thin strip expanded to keep its proportions) is no
         // reason to lose the screenshot: it is saved as captured.
@@ -124,39 +99,45 @@ void TSVXForm::CaptureClipboardImage() {
             bitmap = std::move(scaled);
     }
 
-    QString fileName;
-    int numberStart = 0;
-    int numberLength = 0;
+    TSaveJob job;
     try {
-        fileName = NextFilePath();
-        // Where the number sits, so the save can take the next one if the name is taken by the
-        // time its file is created.
-        numberStart = int(DirectoryPart(OutputDirEdit->text()).size() + NameEdit->text().size());
-        numberLength = int(fileName.size()) - numberStart -
-                       int(ExtensionFor(BitmapOut->isChecked(), JpgOut->isChecked()).size());
+        job.FileName = NextFilePath();
     } catch (const ENamingError& error) {
         ShowNamingError(error);
         return;
     }
-    StatFilename->setText(fileName);
+    // Where the number sits, so the save can take the next one if the name is taken by the
+    // time its file is created.
+    job.NumberStart = decision.NumberStart;
+    job.NumberLength = int(job.FileName.size()) - decision.NumberStart - decision.ExtensionLength;
+    StatFilename->setText(job.FileName);
+    job.Format = decision.Format;
+    job.Bitmap = std::move(bitmap);
+    job.DisplayDepth = displayDepth;
+    job.MemoryEstimate = decision.Memory;
+    StartSave(std::move(job), picture, options);
+}
 
-    auto jpeg = std::make_unique<TJPEGImage>();
-    ApplyJPEGSettings(*jpeg);
-    SaveFormat = format;
+// What was captured, before any scaling.
+void TSVXForm::ShowCaptured(const QImage& bitmap, const TCaptureDecision& decision) {
+    Thumbnail->setPixmap(QPixmap::fromImage(MakeThumbnail(bitmap, Thumbnail->size())));
+    StatX->setText(QString::number(bitmap.width()));
+    StatY->setText(QString::number(bitmap.height()));
+    StatForm->setText(decision.FormatText);
+}
+
+void TSVXForm::StartSave(TSaveJob&& job, const TPictureFingerprint& picture,
+                         const TCaptureOptions& options) {
+    job.JPEG = std::make_unique<TJPEGImage>();
+    ApplyJPEGSettings(*job.JPEG);
+    SaveFormat = job.Format;
 
     if (RunningSaves == 0)
         StartBusyIcon();
     PlayFeedbackSound(TFeedbackEvent::SaveStarted);
 
-    TSaveJob job;
-    job.FileName = fileName;
-    job.Format = SaveFormat;
-    job.Bitmap = std::move(bitmap);
-    job.JPEG = std::move(jpeg);
-    job.DisplayDepth = displayDepth;
-    job.NumberStart = numberStart;
-    job.NumberLength = numberLength;
-    job.MemoryEstimate = memory;
+    const QString fileName = job.FileName;
+    const qint64 memory = job.MemoryEstimate;
     // Owned by the window until it has completed; then it deletes itself.
     auto* thread = new TStowThread(std::move(job), ThreadPriority->value(), this);
     connect(thread, &TStowThread::Completed, this, &TSVXForm::ThreadDone,
@@ -177,7 +158,7 @@ void TSVXForm::CaptureClipboardImage() {
         return;
     }
     ++RunningSaves;
-    PendingSaveMemory += memory;
+    SaveBudget.Reserve(memory);
     LastFileName = fileName;
     Reoffers.SaveStarted(TReofferMemory::TSaveId(thread), picture, options, fileName);
 }

@@ -1,28 +1,14 @@
 // The naming controls: the next free file name, the example label, and the digit count with
 // its start field.
 #include "capture/filenaming.h"
-#include "capture/singlebox.h"
 #include "capture/stowthread.h"
 #include "platform/fileprobe.h"
-#include "platform/messagebox.h"
-#include "platform/platform.h"
 #include "ui/maskededit.h"
 #include "ui/svxform.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-
-void ShowNamingError(const ENamingError& error) {
-    static TSingleBox box;
-    box.Show([&error] {
-        TBoxRequest request;
-        request.Text = QString::fromUtf8(error.what());
-        request.Caption = QStringLiteral("Snapvault");
-        request.Icon = TBoxIcon::Warning;
-        Platform().Boxes->Show(request);
-    });
-}
 
 QString TSVXForm::NextFilePath() {
     return DirectoryPart(OutputDirEdit->text()) + NextFileName();

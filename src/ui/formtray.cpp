@@ -1,7 +1,5 @@
 // The window operations behind the activation state and the notification-area icon.
-#include "app/splash.h"
-#include "platform/messagebox.h"
-#include "platform/platform.h"
+#include "platform/modalbox.h"
 #include "tray/trayicon.h"
 #include "ui/svxform.h"
 
@@ -86,12 +84,11 @@ void TSVXForm::ToggleSystray(QObject*) {
 void TSVXForm::ReportMissingTray() {
     if (!OptMinToSysT->isChecked() || TrayIcon->Shown())
         return;
-    CloseSplash();
     TBoxRequest request;
     request.Text = QStringLiteral("Cannot Create System Shell Notification Icon.");
     request.Caption = QStringLiteral("Snapvault");
     request.Icon = TBoxIcon::Error;
-    Platform().Boxes->Show(request);
+    ShowModalBox(request);
 }
 
 void TSVXForm::RestoreFromTI(QObject*) {

@@ -1,4 +1,4 @@
-#include "settings/controlrecord.h"
+#include "ui/controlrecord.h"
 
 #include "capture/filenaming.h"
 #include "settings/componentstream.h"
@@ -263,104 +263,115 @@ TProperties HintProperties() {
     };
 }
 
+TProperties CheckBoxProperties(QCheckBox& box) {
+    TProperties properties = HintProperties();
+    properties += {
+        {QStringLiteral("HelpContext"), FixedInteger()},
+        {QStringLiteral("Caption"), FixedString()},
+        {QStringLiteral("Checked"), Checked(box)},
+        {QStringLiteral("State"),
+         [&box](const QString& property, const TTaggedValue& value) {
+             // A two-state box: only "checked" is checked.
+             box.setChecked(IdentOf(property, value, {"cbUnchecked", "cbChecked", "cbGrayed"}) ==
+                            QLatin1String("cbChecked"));
+         }},
+    };
+    return properties;
+}
+
+TProperties RadioButtonProperties(QRadioButton& button) {
+    TProperties properties = HintProperties();
+    properties += {
+        {QStringLiteral("Caption"), FixedString()},
+        {QStringLiteral("TabStop"), FixedBoolean()},
+        {QStringLiteral("Checked"), Checked(button)},
+    };
+    return properties;
+}
+
+TProperties EditProperties(QLineEdit& edit) {
+    TProperties properties = HintProperties();
+    properties += {
+        {QStringLiteral("HelpContext"), FixedInteger()},
+        {QStringLiteral("MaxLength"), FixedInteger()},
+        {QStringLiteral("Text"),
+         [&edit](const QString& property, const TTaggedValue& value) {
+             edit.setText(StringOf(property, value));
+         }},
+    };
+    return properties;
+}
+
+TProperties MaskEditProperties(QLineEdit& edit) {
+    TProperties properties{
+        {QStringLiteral("MaxLength"), FixedInteger()},
+        {QStringLiteral("EditMask"),
+         [&edit](const QString& property, const TTaggedValue& value) {
+             // Only the start field's own kind of mask: one to seven required digits.
+             static const QRegularExpression digitMask(QStringLiteral("^(0{1,7});1;_$"));
+             const QRegularExpressionMatch match = digitMask.match(StringOf(property, value));
+             if (!match.hasMatch())
+                 Unsuitable(property);
+             const QString mask = DigitEditMask(int(match.capturedLength(1)));
+             if (edit.inputMask() != mask)
+                 edit.setInputMask(mask);
+         }},
+        {QStringLiteral("Text"),
+         [&edit](const QString& property, const TTaggedValue& value) {
+             SetMaskedEditText(edit, StringOf(property, value));
+         }},
+    };
+    return properties;
+}
+
+TProperties UpDownProperties(TUpDown& upDown) {
+    TProperties properties{
+        {QStringLiteral("Associate"), FixedIdent({"SVXForm.DigitsEdit", "DigitsEdit"})},
+        {QStringLiteral("Wrap"), FixedBoolean()},
+        {QStringLiteral("Min"), Exactly(upDown.Min())},
+        {QStringLiteral("Max"), Exactly(upDown.Max())},
+        {QStringLiteral("Position"),
+         [&upDown](const QString& property, const TTaggedValue& value) {
+             upDown.SetPosition(IntegerIn(property, value, upDown.Min(), upDown.Max()));
+         }},
+    };
+    return properties;
+}
+
+TProperties TrackBarProperties(QSlider& slider) {
+    TProperties properties = HintProperties();
+    properties += {
+        {QStringLiteral("Orientation"), FixedIdent({"trHorizontal", "trVertical"})},
+        {QStringLiteral("Frequency"), FixedInteger()},
+        {QStringLiteral("SelEnd"), FixedInteger()},
+        {QStringLiteral("SelStart"), FixedInteger()},
+        {QStringLiteral("TickMarks"), FixedIdent({"tmBottomRight", "tmTopLeft", "tmBoth"})},
+        {QStringLiteral("TickStyle"), FixedIdent({"tsNone", "tsAuto", "tsManual"})},
+        {QStringLiteral("Min"), Exactly(slider.minimum())},
+        {QStringLiteral("Max"), Exactly(slider.maximum())},
+        {QStringLiteral("Position"),
+         [&slider](const QString& property, const TTaggedValue& value) {
+             slider.setValue(IntegerIn(property, value, slider.minimum(), slider.maximum()));
+         }},
+    };
+    return properties;
+}
+
 TProperties PropertiesOf(const TOptionControl& entry, QWidget& control) {
     TProperties properties = CommonProperties(control);
     switch (entry.Kind) {
-    case K::CheckBox: {
-        auto& box = static_cast<QCheckBox&>(control);
-        properties += HintProperties();
-        properties += {
-            {QStringLiteral("HelpContext"), FixedInteger()},
-            {QStringLiteral("Caption"), FixedString()},
-            {QStringLiteral("Checked"), Checked(box)},
-            {QStringLiteral("State"),
-             [&box](const QString& property, const TTaggedValue& value) {
-                 // A two-state box: only "checked" is checked.
-                 box.setChecked(
-                     IdentOf(property, value, {"cbUnchecked", "cbChecked", "cbGrayed"}) ==
-                     QLatin1String("cbChecked"));
-             }},
-        };
-        break;
-    }
-    case K::RadioButton: {
-        auto& button = static_cast<QRadioButton&>(control);
-        properties += HintProperties();
-        properties += {
-            {QStringLiteral("Caption"), FixedString()},
-            {QStringLiteral("TabStop"), FixedBoolean()},
-            {QStringLiteral("Checked"), Checked(button)},
-        };
-        break;
-    }
-    case K::Edit: {
-        auto& edit = static_cast<QLineEdit&>(control);
-        properties += HintProperties();
-        properties += {
-            {QStringLiteral("HelpContext"), FixedInteger()},
-            {QStringLiteral("MaxLength"), FixedInteger()},
-            {QStringLiteral("Text"),
-             [&edit](const QString& property, const TTaggedValue& value) {
-                 edit.setText(StringOf(property, value));
-             }},
-        };
-        break;
-    }
-    case K::MaskEdit: {
-        auto& edit = static_cast<QLineEdit&>(control);
-        properties += {
-            {QStringLiteral("MaxLength"), FixedInteger()},
-            {QStringLiteral("EditMask"),
-             [&edit](const QString& property, const TTaggedValue& value) {
-                 // Only the start field's own kind of mask: one to seven required digits.
-                 static const QRegularExpression digitMask(QStringLiteral("^(0{1,7});1;_$"));
-                 const QRegularExpressionMatch match = digitMask.match(StringOf(property, value));
-                 if (!match.hasMatch())
-                     Unsuitable(property);
-                 const QString mask = DigitEditMask(int(match.capturedLength(1)));
-                 if (edit.inputMask() != mask)
-                     edit.setInputMask(mask);
-             }},
-            {QStringLiteral("Text"),
-             [&edit](const QString& property, const TTaggedValue& value) {
-                 SetMaskedEditText(edit, StringOf(property, value));
-             }},
-        };
-        break;
-    }
-    case K::UpDown: {
-        auto& upDown = static_cast<TUpDown&>(control);
-        properties += {
-            {QStringLiteral("Associate"), FixedIdent({"SVXForm.DigitsEdit", "DigitsEdit"})},
-            {QStringLiteral("Wrap"), FixedBoolean()},
-            {QStringLiteral("Min"), Exactly(upDown.Min())},
-            {QStringLiteral("Max"), Exactly(upDown.Max())},
-            {QStringLiteral("Position"),
-             [&upDown](const QString& property, const TTaggedValue& value) {
-                 upDown.SetPosition(IntegerIn(property, value, upDown.Min(), upDown.Max()));
-             }},
-        };
-        break;
-    }
-    case K::TrackBar: {
-        auto& slider = static_cast<QSlider&>(control);
-        properties += HintProperties();
-        properties += {
-            {QStringLiteral("Orientation"), FixedIdent({"trHorizontal", "trVertical"})},
-            {QStringLiteral("Frequency"), FixedInteger()},
-            {QStringLiteral("SelEnd"), FixedInteger()},
-            {QStringLiteral("SelStart"), FixedInteger()},
-            {QStringLiteral("TickMarks"), FixedIdent({"tmBottomRight", "tmTopLeft", "tmBoth"})},
-            {QStringLiteral("TickStyle"), FixedIdent({"tsNone", "tsAuto", "tsManual"})},
-            {QStringLiteral("Min"), Exactly(slider.minimum())},
-            {QStringLiteral("Max"), Exactly(slider.maximum())},
-            {QStringLiteral("Position"),
-             [&slider](const QString& property, const TTaggedValue& value) {
-                 slider.setValue(IntegerIn(property, value, slider.minimum(), slider.maximum()));
-             }},
-        };
-        break;
-    }
+    case K::CheckBox:
+        return properties + CheckBoxProperties(static_cast<QCheckBox&>(control));
+    case K::RadioButton:
+        return properties + RadioButtonProperties(static_cast<QRadioButton&>(control));
+    case K::Edit:
+        return properties + EditProperties(static_cast<QLineEdit&>(control));
+    case K::MaskEdit:
+        return properties + MaskEditProperties(static_cast<QLineEdit&>(control));
+    case K::UpDown:
+        return properties + UpDownProperties(static_cast<TUpDown&>(control));
+    case K::TrackBar:
+        return properties + TrackBarProperties(static_cast<QSlider&>(control));
     case K::ComboBox:
         break;
     }

@@ -1,16 +1,13 @@
-#include "app/reporterror.h"
+#include "platform/reporterror.h"
 
-#include "app/splash.h"
-#include "platform/messagebox.h"
-#include "platform/platform.h"
+#include "platform/modalbox.h"
 #include "platform/systemerror.h"
 
 void ReportError(const QString& message) {
     const int code = LastErrorCode();
-    CloseSplash();
     TBoxRequest request;
     request.Text = message;
     request.Caption = ErrorCaption(code);
     request.Icon = TBoxIcon::Information;
-    Platform().Boxes->Show(request);
+    ShowModalBox(request);
 }

@@ -31,7 +31,7 @@ void TSVXForm::ThreadDone(TStowThread* sender) {
         SavedBytes += sender->BytesWritten();
         Reoffers.SaveEnded(TReofferMemory::TSaveId(sender), sender->BytesWritten() > 0,
                            sender->WrittenFileName());
-        PendingSaveMemory -= sender->MemoryEstimate();
+        SaveBudget.Release(sender->MemoryEstimate());
         StatBytes->setText(QLocale().toString(SavedBytes));
     }
     if (RunningSaves == 0)

@@ -1,21 +1,19 @@
 // SVX.dat: a short header and one component record for each persisted option control, read
 // into the live controls at start-up and written from them at shutdown.
-#include "app/splash.h"
 #include "platform/atomicfile.h"
-#include "platform/messagebox.h"
-#include "platform/platform.h"
+#include "platform/modalbox.h"
 #include "platform/programinfo.h"
 #include "settings/componentstream.h"
-#include "settings/controlrecord.h"
+#include "ui/controlrecord.h"
 #include "ui/optioncontrols.h"
 #include "ui/svxform.h"
 
 #include <QComboBox>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <stdexcept>
 
 namespace {
@@ -84,13 +82,12 @@ void TSVXForm::ReadSettings() {
         return;
     } catch (const EComponentFormat&) {
     }
-    CloseSplash();
     TBoxRequest request;
     request.Text =
         QStringLiteral("Looks like the first run. Assuming default settings; please check.");
     request.Caption = QStringLiteral("SVX.dat not found or wrong version");
     request.Icon = TBoxIcon::None;
-    Platform().Boxes->Show(request);
+    ShowModalBox(request);
     FirstRun = 1;
     ApplyFactoryDefaults();
 }

@@ -1,18 +1,16 @@
-// Start at login, offered only where this version is installed.
+#include "settings/loginstart.h"
+
 #include "platform/autostart.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
-#include "ui/svxform.h"
 
-#include <QCheckBox>
 #include <QCoreApplication>
 
-void TSVXForm::SetAutoStart(bool enable) {
+void SetStartAtLogin(bool enable) {
     const QString failure =
         Platform().AutoStart->SetEntry(enable, QCoreApplication::applicationFilePath());
     if (failure.isEmpty())
         return;
-    // The user is told; the click, the start-up or the shutdown goes on.
     TBoxRequest request;
     request.Text = failure;
     request.Caption = QStringLiteral("Snapvault");
@@ -20,10 +18,6 @@ void TSVXForm::SetAutoStart(bool enable) {
     Platform().Boxes->Show(request);
 }
 
-void TSVXForm::SysAutoStart(QObject*) {
-    SetAutoStart(OptAutoStart->isChecked());
-}
-
-bool TSVXForm::InstalledKeyPresent() const {
-    return Platform().AutoStart->InstallationPresent(VersionText);
+bool StartAtLoginOffered(const QString& versionText) {
+    return Platform().AutoStart->InstallationPresent(versionText);
 }
