@@ -11,14 +11,14 @@
 
 #include <csignal>
 #include <cstring>
-#include <new>
-#include <vector>
 #include <fcntl.h>
+#include <new>
 #include <pthread.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 using namespace CodecTest;
 
