@@ -25,7 +25,7 @@ void TDesktopTrayBackend::Make() {
     connect(FEmbedded, &ITrayBackend::AvailabilityChanged, this, &TDesktopTrayBackend::Changed);
 }
 
-ITrayBackend* TDesktopTrayBackend::Current() const {
+ITrayBackend* TDesktopTrayBackend::Choose() const {
     if (FItem->Available())
         return FItem;
     if (FEmbedded != nullptr && FEmbedded->Available())
@@ -34,25 +34,26 @@ ITrayBackend* TDesktopTrayBackend::Current() const {
 }
 
 bool TDesktopTrayBackend::Available() const {
-    return Current() != nullptr;
+    return Choose() != nullptr;
 }
 
 bool TDesktopTrayBackend::Show() {
     FWanted = true;
-    ITrayBackend* current = Current();
+    FCurrent = Choose();
     // One icon at a time: the other way is taken down.
     for (ITrayBackend* backend :
          {static_cast<ITrayBackend*>(FItem), static_cast<ITrayBackend*>(FEmbedded)})
-        if (backend != nullptr && backend != current)
+        if (backend != nullptr && backend != FCurrent)
             backend->Hide();
-    if (current == nullptr)
+    if (FCurrent == nullptr)
         return false;
-    current->SetIcon(FIcon);
-    return current->Show();
+    FCurrent->SetIcon(FIcon);
+    return FCurrent->Show();
 }
 
 void TDesktopTrayBackend::Hide() {
     FWanted = false;
+    FCurrent = nullptr;
     FItem->Hide();
     if (FEmbedded != nullptr)
         FEmbedded->Hide();
@@ -61,8 +62,8 @@ void TDesktopTrayBackend::Hide() {
 void TDesktopTrayBackend::SetIcon(const QIcon& icon) {
     FIcon = icon;
     // Only the icon on show is sent each animation step.
-    if (ITrayBackend* current = Current())
-        current->SetIcon(icon);
+    if (FCurrent != nullptr)
+        FCurrent->SetIcon(icon);
 }
 
 void TDesktopTrayBackend::SetToolTip(const QString& text) {
@@ -91,5 +92,7 @@ void TDesktopTrayBackend::Changed() {
         return;
     }
     FAvailable = available;
+    if (!available)
+        FCurrent = nullptr;
     emit AvailabilityChanged(available);
 }

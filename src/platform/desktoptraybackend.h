@@ -25,12 +25,14 @@ public:
     void SetMenu(QMenu* menu) override;
 
 private:
-    ITrayBackend* Current() const;
+    // The way the icon goes now: the item host's, else the XEmbed tray's, else none.
+    ITrayBackend* Choose() const;
     void Make();
     void Changed();
 
     TSniTrayBackend* FItem = nullptr;
     TQtTrayBackend* FEmbedded = nullptr;
+    ITrayBackend* FCurrent = nullptr; // chosen when shown or when the desktop changed
     QIcon FIcon;
     QString FToolTip;
     QPointer<QMenu> FMenu;

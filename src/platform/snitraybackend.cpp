@@ -90,10 +90,11 @@ TSniTrayBackend::TSniTrayBackend(QObject* owner)
                                        QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(FWatcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             &TSniTrayBackend::WatcherChanged);
-    // A panel that starts hosting items after the watcher came.
-    FBus.connect(WatcherService, WatcherPath, WatcherService,
-                 QStringLiteral("StatusNotifierHostRegistered"), this, SLOT(WatcherChanged()));
-    FAvailable = Available();
+    // A panel that starts or stops hosting items while the watcher stays.
+    for (const char* signal : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
+        FBus.connect(WatcherService, WatcherPath, WatcherService, QLatin1String(signal), this,
+                     SLOT(WatcherChanged()));
+    FAvailable = Probe();
 }
 
 TSniTrayBackend::~TSniTrayBackend() {
@@ -104,7 +105,7 @@ TSniTrayBackend::~TSniTrayBackend() {
     }
 }
 
-bool TSniTrayBackend::Available() const {
+bool TSniTrayBackend::Probe() const {
     if (!FBus.isConnected() || !FBus.interface()->isServiceRegistered(WatcherService))
         return false;
     QDBusInterface watcher(WatcherService, WatcherPath, WatcherService, FBus);
@@ -149,7 +150,7 @@ void TSniTrayBackend::SetMenu(QMenu* menu) {
 }
 
 void TSniTrayBackend::WatcherChanged() {
-    const bool available = Available();
+    const bool available = Probe();
     // A watcher that came back has forgotten us.
     if (available && FWanted)
         Register();

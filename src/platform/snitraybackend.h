@@ -21,9 +21,9 @@ public:
     explicit TSniTrayBackend(QObject* owner);
     ~TSniTrayBackend() override;
 
-    // Whether the session bus can be reached at all.
-    bool BusConnected() const { return FBus.isConnected(); }
-    bool Available() const override;
+    // Whether an item host is there, as last learnt from the watcher's signals: asked often (each
+    // step of the busy animation), it costs no round trip on the bus.
+    bool Available() const override { return FAvailable; }
     bool Show() override;
     void Hide() override;
     void SetIcon(const QIcon& icon) override;
@@ -35,6 +35,7 @@ private slots:
 
 private:
     friend class TSniItem;
+    bool Probe() const;
     void Register();
 
     QDBusConnection FBus;
