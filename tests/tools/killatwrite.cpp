@@ -46,6 +46,13 @@ bool Writes(int flags) {
     return (flags & (O_WRONLY | O_RDWR)) != 0;
 }
 
+// Opening the settings file for writing is a step; then the real call named `name` runs.
+int Open(const char* name, const char* path, int flags, mode_t mode) {
+    if (Writes(flags) && Names(path))
+        Step();
+    return Real<int (*)(const char*, int, ...)>(name)(path, flags, mode);
+}
+
 } // namespace
 
 extern "C" {
@@ -55,9 +62,7 @@ int open(const char* path, int flags, ...) {
     va_start(arguments, flags);
     const mode_t mode = va_arg(arguments, mode_t);
     va_end(arguments);
-    if (Writes(flags) && Names(path))
-        Step();
-    return Real<int (*)(const char*, int, ...)>("open")(path, flags, mode);
+    return Open("open", path, flags, mode);
 }
 
 int open64(const char* path, int flags, ...) {
@@ -65,9 +70,7 @@ int open64(const char* path, int flags, ...) {
     va_start(arguments, flags);
     const mode_t mode = va_arg(arguments, mode_t);
     va_end(arguments);
-    if (Writes(flags) && Names(path))
-        Step();
-    return Real<int (*)(const char*, int, ...)>("open64")(path, flags, mode);
+    return Open("open64", path, flags, mode);
 }
 
 ssize_t write(int fd, const void* data, size_t count) {
