@@ -44,13 +44,3 @@ bool IsRunning(QProcess& process) {
     // Without an event loop QProcess learns of a child's end only inside its waitFor calls.
     return process.state() != QProcess::NotRunning && !process.waitForFinished(0);
 }
-
-void StopProcess(QProcess& process) {
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(3000)) {
-        process.kill();
-        process.waitForFinished(2000);
-    }
-}

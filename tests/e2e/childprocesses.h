@@ -31,6 +31,3 @@ private:
 // crashed.
 std::optional<int> WaitForExit(QProcess& process, int timeoutMs);
 bool IsRunning(QProcess& process);
-// Ends a process politely first (a server killed outright leaves its socket behind), then by
-// force.
-void StopProcess(QProcess& process);

@@ -3,9 +3,9 @@
 #include "e2efixture.h"
 #include "iconifier.h"
 #include "imagechecks.h"
-#include "swaysession.h"
 #include "toolrun.h"
 #include "traycolours.h"
+#include "waylandsession.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -124,19 +124,15 @@ TEST_F(TrayTest, MinimisedWindowLeavesTheTaskbarAndStaysReachable) {
 // after the program, whose icon sits in the XEmbed tray: the icon moves to the panel, and the
 // panel's clicks and menu reach the program over the bus.
 TEST_F(TrayTest, ItemReachesAPanelThatStartsLaterAndAnswersItOverTheBus) {
-    TSwaySession sway;
+    TWaylandSession sway;
     if (!sway.Start())
         GTEST_SKIP() << "the Wayland compositor cannot start here: "
                      << sway.Problem().toStdString();
-    TChildProcesses panel;
-    const QString address = QStringLiteral("unix:path=") + Sandbox().PathOf(QStringLiteral("bus"));
-    ASSERT_NE(panel.Start(QStringLiteral("dbus-daemon"),
-                          {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                           QStringLiteral("--address=") + address},
-                          Sandbox().Environment()),
-              nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(Sandbox().PathOf("bus")); }, IconTimeoutMs));
+    TSessionBus session;
+    ASSERT_TRUE(session.Start()) << session.Problem().toStdString();
+    const QString address = session.Address();
     Sandbox().SetVariable(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+    TChildProcesses panel;
     ASSERT_TRUE(StartWithIcon());
 
     QProcessEnvironment bar = sway.ClientEnvironment(Sandbox().Environment());

@@ -5,8 +5,8 @@
 #include "e2efixture.h"
 #include "formlayout.h"
 #include "imagechecks.h"
-#include "swaysession.h"
 #include "toolrun.h"
+#include "waylandsession.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ class WaylandCaptureTest : public TE2ETest {
 protected:
     static void SetUpTestSuite() {
         TE2ETest::SetUpTestSuite();
-        FSway = std::make_unique<TSwaySession>();
+        FSway = std::make_unique<TWaylandSession>();
     }
     static void TearDownTestSuite() {
         FSway.reset();
@@ -52,17 +52,7 @@ protected:
         if (FChildren.Start(QStringLiteral("foot"),
                             {QStringLiteral("sleep"), QStringLiteral("600")}, FWayland) == nullptr)
             return ::testing::AssertionFailure() << "foot cannot be started";
-        const bool focused = WaitUntil(
-            [&] {
-                const TToolResult tree =
-                    RunTool(QStringLiteral("swaymsg"),
-                            {QStringLiteral("-t"), QStringLiteral("get_tree")}, FWayland);
-                return tree.Ok() && tree.Output.contains("\"app_id\": \"foot\"") &&
-                       RunTool(QStringLiteral("swaymsg"), {QStringLiteral("[app_id=foot] focus")},
-                               FWayland)
-                           .Ok();
-            },
-            10000, 100);
+        const bool focused = FSway->Focus(QStringLiteral("foot"));
         if (!focused)
             return ::testing::AssertionFailure() << "the terminal does not take the focus";
         return ::testing::AssertionSuccess();
@@ -93,12 +83,12 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
-    static std::unique_ptr<TSwaySession> FSway;
+    static std::unique_ptr<TWaylandSession> FSway;
     QProcessEnvironment FWayland;
     TChildProcesses FChildren;
 };
 
-std::unique_ptr<TSwaySession> WaylandCaptureTest::FSway;
+std::unique_ptr<TWaylandSession> WaylandCaptureTest::FSway;
 
 TEST_F(WaylandCaptureTest, PicturesCopiedInWaylandWindowsAreSavedAndNothingElse) {
     // On the clipboard before the program starts, while capture is still off: not saved.

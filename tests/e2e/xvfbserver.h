@@ -1,17 +1,14 @@
 #pragma once
 
-#include <QProcess>
+#include "daemon.h"
+
 #include <QString>
-#include <memory>
 
 // A private X server for a group of tests: 1280x1024 at 24 bits (or the depth asked for), no
 // TCP, no window manager.
 class TXvfbServer {
 public:
     explicit TXvfbServer(int depth = 24) : FDepth(depth) {}
-    ~TXvfbServer();
-    TXvfbServer(const TXvfbServer&) = delete;
-    TXvfbServer& operator=(const TXvfbServer&) = delete;
 
     // Starts on the first free display from :90 up and waits until it answers. False (with
     // `Problem()` telling why) when no server could be started.
@@ -20,18 +17,15 @@ public:
     // program that puts an icon there meets a desktop unlike any real one.
     bool StartTray();
     // Ends the tray, as when a panel crashes or is restarted.
-    void StopTray();
-    bool TrayRunning() const { return FTray && FTray->state() == QProcess::Running; }
-    void Stop();
+    void StopTray() { FTray.Stop(); }
+    bool TrayRunning() { return FTray.Running(); }
 
     QString Display() const { return FDisplay; } // ":N"
     QString Problem() const { return FProblem; }
 
 private:
-    bool TryDisplay(int number);
-
-    std::unique_ptr<QProcess> FProcess;
-    std::unique_ptr<QProcess> FTray;
+    TDaemon FServer{QStringLiteral("xvfb")};
+    TDaemon FTray{QStringLiteral("trayer")};
     int FDepth = 24;
     QString FDisplay;
     QString FProblem;

@@ -17,6 +17,32 @@ TChildProcess::~TChildProcess() {
 
 bool TChildProcess::Start(const QString& program, const QStringList& arguments,
                           const QProcessEnvironment& environment, TErrors errors) {
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0)
+        return false;
+    const bool started =
+        Launch(program, arguments, environment, pipe[1], errors == TErrors::Merged);
+    ::close(pipe[1]);
+    if (started)
+        FOutput = pipe[0];
+    else
+        ::close(pipe[0]);
+    return started;
+}
+
+bool TChildProcess::StartLogged(const QString& program, const QStringList& arguments,
+                                const QProcessEnvironment& environment, const QString& logFile) {
+    const int log = ::open(QFile::encodeName(logFile).constData(),
+                           O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (log < 0)
+        return false;
+    const bool started = Launch(program, arguments, environment, log, true);
+    ::close(log);
+    return started;
+}
+
+bool TChildProcess::Launch(const QString& program, const QStringList& arguments,
+                           const QProcessEnvironment& environment, int output, bool mergeErrors) {
     Kill();
     const QString path = QStandardPaths::findExecutable(program);
     if (path.isEmpty())
@@ -38,24 +64,15 @@ bool TChildProcess::Start(const QString& program, const QStringList& arguments,
         envp.push_back(variable.data());
     envp.push_back(nullptr);
 
-    int pipe[2];
-    if (::pipe2(pipe, O_CLOEXEC) != 0)
-        return false;
     FPid = ::fork();
     if (FPid == 0) {
-        ::dup2(pipe[1], STDOUT_FILENO);
-        if (errors == TErrors::Merged)
-            ::dup2(pipe[1], STDERR_FILENO);
+        ::dup2(output, STDOUT_FILENO);
+        if (mergeErrors)
+            ::dup2(output, STDERR_FILENO);
         ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
-    ::close(pipe[1]);
-    if (FPid < 0) {
-        ::close(pipe[0]);
-        return false;
-    }
-    FOutput = pipe[0];
-    return true;
+    return FPid > 0;
 }
 
 bool TChildProcess::ReadMore(QByteArray& output, int timeoutMs) {
@@ -94,6 +111,24 @@ int TChildProcess::WaitForExit(QByteArray* output) {
     FPid = -1;
     Kill();
     return ended > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool TChildProcess::Running() {
+    if (FPid <= 0)
+        return false;
+    if (::waitpid(FPid, nullptr, WNOHANG) == 0)
+        return true;
+    FPid = -1;
+    return false;
+}
+
+void TChildProcess::Stop(int graceMs) {
+    if (Signal(SIGTERM)) {
+        Signal(SIGCONT); // a stopped program cannot end
+        for (int waited = 0; waited < graceMs && Running(); waited += 10)
+            ::usleep(10000);
+    }
+    Kill();
 }
 
 void TChildProcess::Kill() {

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
 
 #include <csignal>
@@ -26,46 +25,28 @@ bool IsLoud(const char* sample) {
 } // namespace
 
 TPrivateSoundServer::TPrivateSoundServer() {
-    if (!FFolder.isValid()) {
-        FProblem = QStringLiteral("no temporary folder");
-        return;
-    }
-    QDir(FFolder.path()).mkpath(QStringLiteral("runtime"));
-    QFile::setPermissions(FFolder.filePath(QStringLiteral("runtime")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     // Nothing of the user's own sound setup is read or touched. -n: no default script, only the
     // modules named here. Run as root (CI) it warns and goes on.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), FFolder.path());
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
-                       FFolder.filePath(QStringLiteral("config")));
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"),
-                       FFolder.filePath(QStringLiteral("runtime")));
-    environment.remove(QStringLiteral("PULSE_SERVER"));
-    environment.remove(QStringLiteral("DISPLAY"));
-    if (!FDaemon.Start(QStringLiteral("pulseaudio"),
-                       {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
-                        QStringLiteral("--system=no"), QStringLiteral("--exit-idle-time=-1"),
-                        QStringLiteral("--use-pid-file=no"), QStringLiteral("--log-level=info"),
-                        QStringLiteral("--log-target=stderr"), QStringLiteral("-L"),
-                        QStringLiteral("module-null-sink sink_name=") + SinkName,
-                        QStringLiteral("-L"),
-                        QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=") +
-                            FFolder.filePath(QStringLiteral("native"))},
-                       environment)) {
-        FProblem = QStringLiteral("cannot start pulseaudio");
-        return;
-    }
-    // The daemon says when it listens.
-    QByteArray log;
-    const QDeadlineTimer deadline(StartTimeoutMs);
-    while (!log.contains("Daemon startup complete")) {
-        if (!FDaemon.ReadMore(log, int(deadline.remainingTime()))) {
-            FProblem = QStringLiteral("pulseaudio did not start:\n") + QString::fromLocal8Bit(log);
-            FDaemon.Kill();
-            return;
-        }
-    }
+    TDaemon::TOptions options;
+    options.Program = QStringLiteral("pulseaudio");
+    options.Arguments = {QStringLiteral("-n"),
+                         QStringLiteral("--daemonize=no"),
+                         QStringLiteral("--system=no"),
+                         QStringLiteral("--exit-idle-time=-1"),
+                         QStringLiteral("--use-pid-file=no"),
+                         QStringLiteral("--log-level=info"),
+                         QStringLiteral("--log-target=stderr"),
+                         QStringLiteral("-L"),
+                         QStringLiteral("module-null-sink sink_name=") + SinkName,
+                         QStringLiteral("-L"),
+                         QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=") +
+                             Socket()};
+    options.Ready = [](TDaemon& daemon) {
+        return daemon.Log().contains("Daemon startup complete");
+    };
+    options.TimeoutMs = StartTimeoutMs;
+    if (!FDaemon.Start(options))
+        FProblem = FDaemon.Problem();
 }
 
 TPrivateSoundServer::~TPrivateSoundServer() {
@@ -73,8 +54,12 @@ TPrivateSoundServer::~TPrivateSoundServer() {
     FDaemon.Kill();
 }
 
+QString TPrivateSoundServer::Socket() const {
+    return FDaemon.RuntimePath(QStringLiteral("native"));
+}
+
 QString TPrivateSoundServer::Address() const {
-    return QStringLiteral("unix:") + FFolder.filePath(QStringLiteral("native"));
+    return QStringLiteral("unix:") + Socket();
 }
 
 bool TPrivateSoundServer::Freeze(bool frozen) {
@@ -91,8 +76,8 @@ bool TPrivateSoundServer::SuspendSink(bool suspended) {
 
 bool TPrivateSoundServer::Vanish() {
     FDaemon.Kill();
-    QFile::remove(FFolder.filePath(QStringLiteral("native")));
-    return !QFile::exists(FFolder.filePath(QStringLiteral("native")));
+    QFile::remove(Socket());
+    return !QFile::exists(Socket());
 }
 
 bool TPrivateSoundServer::StartRecording() {

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "childprocess.h"
+#include "daemon.h"
 
 #include <QString>
-#include <QTemporaryDir>
 
 // A PulseAudio daemon of the test's own, with a null sink as its only output, in a private
 // folder. Killed when the object goes.
@@ -37,8 +37,9 @@ public:
     qint64 LoudFramesUntilQuiet(qint64 quietFrames);
 
 private:
-    QTemporaryDir FFolder;
-    TChildProcess FDaemon;
+    QString Socket() const;
+
+    TDaemon FDaemon{QStringLiteral("pulseaudio")};
     TChildProcess FRecorder;
     QByteArray FRecorded; // recorded samples not looked at yet
     QString FProblem;

@@ -1,0 +1,299 @@
+#include "waylandsession.h"
+
+#include "toolrun.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QDBusObjectPath>
+#include <QDBusReply>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int StartTimeoutMs = 30000;
+const QString SocketName = QStringLiteral("wayland-svx");
+
+// Writes a file the daemon reads, whoever it runs as.
+bool WriteShared(const QString& path, const QByteArray& contents) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size() &&
+           file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                               QFile::ReadOther | QFile::ExeOwner | QFile::ExeGroup |
+                               QFile::ExeOther);
+}
+
+QString TestUser() {
+    const passwd* user = getpwuid(geteuid());
+    return user != nullptr ? QString::fromLocal8Bit(user->pw_name) : QString();
+}
+
+QString NameOf(TCompositor compositor) {
+    switch (compositor) {
+    case TCompositor::Mutter:
+        return QStringLiteral("mutter");
+    case TCompositor::KWin:
+        return QStringLiteral("kwin");
+    case TCompositor::Sway:
+        break;
+    }
+    return QStringLiteral("sway");
+}
+
+} // namespace
+
+bool TSessionBus::Start() {
+    const QByteArray config = "<busconfig><type>session</type><listen>unix:path=" +
+                              QFile::encodeName(FDaemon.RuntimePath(QStringLiteral("bus"))) +
+                              "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+                              "<allow user=\"*\"/><allow own=\"*\"/>"
+                              "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                              "<allow eavesdrop=\"true\"/></policy></busconfig>\n";
+    TDaemon::TOptions options;
+    options.Program = QStringLiteral("dbus-daemon");
+    options.Arguments = {QStringLiteral("--nofork"),
+                         QStringLiteral("--config-file=") + FDaemon.FilePath("bus.conf")};
+    options.Unprivileged = true;
+    options.Ready = [](TDaemon& daemon) {
+        return QFile::exists(daemon.RuntimePath(QStringLiteral("bus")));
+    };
+    return WriteShared(FDaemon.FilePath(QStringLiteral("bus.conf")), config) &&
+           FDaemon.Start(options);
+}
+
+QString TSessionBus::Address() const {
+    return QStringLiteral("unix:path=") + FDaemon.RuntimePath(QStringLiteral("bus"));
+}
+
+TWaylandSession::TWaylandSession(TCompositor compositor)
+    : FKind(compositor), FCompositor(NameOf(compositor)),
+      FBusClient(QStringLiteral("session-%1").arg(quintptr(this))) {}
+
+TWaylandSession::~TWaylandSession() {
+    QDBusConnection::disconnectFromBus(FBusClient);
+}
+
+bool TWaylandSession::Start() {
+    FProblem.clear();
+    const bool started = FKind == TCompositor::Mutter ? StartMutter()
+                         : FKind == TCompositor::KWin ? StartKWin()
+                                                      : StartSway();
+    if (!started && FProblem.isEmpty())
+        FProblem = !FBus.Problem().isEmpty() ? FBus.Problem() : FCompositor.Problem();
+    return started;
+}
+
+bool TWaylandSession::StartSway() {
+    // XWayland runs from the start, as on a desktop where X11 programs may come at any time. The
+    // bar "tray" hosts StatusNotifierItems; its swaybar is started by the tests when they want a
+    // panel, so its process is not started with the session.
+    if (!WriteShared(FCompositor.FilePath(QStringLiteral("config")),
+                     "xwayland force\nbar {\n  id tray\n  swaybar_command true\n"
+                     "  tray_output *\n}\n"))
+        return false;
+    TDaemon::TOptions options;
+    options.Program = QStringLiteral("sway");
+    options.Arguments = {QStringLiteral("-c"), FCompositor.FilePath(QStringLiteral("config"))};
+    options.Unprivileged = true;
+    // The headless backend without input devices, drawn in software: no GPU, no seat hardware.
+    options.Environment.insert(QStringLiteral("WLR_BACKENDS"), QStringLiteral("headless"));
+    options.Environment.insert(QStringLiteral("WLR_LIBINPUT_NO_DEVICES"), QStringLiteral("1"));
+    options.Environment.insert(QStringLiteral("WLR_RENDERER"), QStringLiteral("pixman"));
+    options.TimeoutMs = StartTimeoutMs;
+    // Ready once its control socket answers; the clients' socket is there before that.
+    options.Ready = [this](TDaemon& daemon) {
+        for (const QString& name :
+             QDir(daemon.Runtime())
+                 .entryList({QStringLiteral("wayland-*"), QStringLiteral("sway-ipc.*.sock")},
+                            QDir::System))
+            (name.startsWith(QStringLiteral("wayland-")) ? FSocket : FControlSocket) =
+                daemon.RuntimePath(name);
+        return !FSocket.isEmpty() && !FControlSocket.isEmpty() &&
+               RunTool(QStringLiteral("swaymsg"),
+                       {QStringLiteral("-t"), QStringLiteral("get_version")},
+                       ClientEnvironment(QProcessEnvironment()), 2000)
+                   .Ok();
+    };
+    return FCompositor.Start(options);
+}
+
+bool TWaylandSession::StartMutter() {
+    if (!FBus.Start())
+        return false;
+    FSocket = FCompositor.RuntimePath(SocketName);
+    TDaemon::TOptions options;
+    options.Program = QStringLiteral("mutter");
+    options.Arguments = {QStringLiteral("--headless"),        QStringLiteral("--wayland"),
+                         QStringLiteral("--virtual-monitor"), QStringLiteral("1280x800"),
+                         QStringLiteral("--wayland-display"), SocketName};
+    options.Environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), FBus.Address());
+    options.Unprivileged = true;
+    options.TimeoutMs = StartTimeoutMs;
+    // Xwayland's display is in the log, its cookie in the runtime folder.
+    options.Ready = [this](TDaemon& daemon) {
+        const QRegularExpressionMatch announced =
+            QRegularExpression(QStringLiteral("Using public X11 display (:\\d+)"))
+                .match(QString::fromLocal8Bit(daemon.Log()));
+        const QStringList cookies =
+            QDir(daemon.Runtime())
+                .entryList({QStringLiteral(".mutter-Xwaylandauth.*")}, QDir::Files | QDir::Hidden);
+        if (!announced.hasMatch() || cookies.isEmpty() || !QFile::exists(FSocket))
+            return false;
+        FDisplay = announced.captured(1);
+        FAuthority = daemon.RuntimePath(cookies.first());
+        return true;
+    };
+    if (!FCompositor.Start(options))
+        return false;
+    if (!WaitUntil(
+            [&] {
+                return RunTool(QStringLiteral("xdpyinfo"), {},
+                               ClientEnvironment(QProcessEnvironment()), 5000)
+                    .Ok();
+            },
+            StartTimeoutMs, 100)) {
+        FProblem = QStringLiteral("mutter's Xwayland on %1 does not answer").arg(FDisplay);
+        return false;
+    }
+    return OpenRemoteDesktop();
+}
+
+// The headless seat has neither keyboard nor pointer, and a Wayland client gets the clipboard
+// only with the keyboard focus. A remote desktop session brings virtual ones, for as long as the
+// connection that asked for it stays.
+bool TWaylandSession::OpenRemoteDesktop() {
+    const QString service = QStringLiteral("org.gnome.Mutter.RemoteDesktop");
+    QDBusConnection bus = QDBusConnection::connectToBus(FBus.Address(), FBusClient);
+    if (!WaitUntil([&] { return bus.interface()->isServiceRegistered(service).value(); },
+                   StartTimeoutMs, 50)) {
+        FProblem = QStringLiteral("mutter offers no remote desktop on its bus");
+        return false;
+    }
+    QDBusInterface remoteDesktop(service, QStringLiteral("/org/gnome/Mutter/RemoteDesktop"),
+                                 service, bus);
+    const QDBusReply<QDBusObjectPath> created = remoteDesktop.call(QStringLiteral("CreateSession"));
+    QDBusInterface session(service, created.value().path(), service + QStringLiteral(".Session"),
+                           bus);
+    const bool open =
+        created.isValid() &&
+        session.call(QStringLiteral("Start")).type() != QDBusMessage::ErrorMessage &&
+        session.call(QStringLiteral("NotifyPointerMotionRelative"), 1.0, 1.0).type() !=
+            QDBusMessage::ErrorMessage &&
+        session.call(QStringLiteral("NotifyKeyboardKeycode"), 50u, true).type() !=
+            QDBusMessage::ErrorMessage &&
+        session.call(QStringLiteral("NotifyKeyboardKeycode"), 50u, false).type() !=
+            QDBusMessage::ErrorMessage;
+    if (!open)
+        FProblem = QStringLiteral("mutter's remote desktop session does not start: ") +
+                   created.error().message();
+    return open;
+}
+
+bool TWaylandSession::StartKWin() {
+    if (!FBus.Start())
+        return false;
+    // The installed binary carries a file capability that a container's bounding set may lack;
+    // a copy carries none.
+    const QString kwin = FCompositor.FilePath(QStringLiteral("kwin_wayland"));
+    QFile installed(QStandardPaths::findExecutable(QStringLiteral("kwin_wayland")));
+    if (!installed.open(QIODevice::ReadOnly) || !WriteShared(kwin, installed.readAll())) {
+        FProblem = QStringLiteral("kwin_wayland is not installed");
+        return false;
+    }
+    FSocket = FCompositor.RuntimePath(SocketName);
+    // Its Xwayland admits only its own user; the program started once both servers run lets the
+    // tests' user in and says where.
+    const QString displayFile = FCompositor.RuntimePath(QStringLiteral("x-display"));
+    TDaemon::TOptions options;
+    options.Program = kwin;
+    options.Arguments = {QStringLiteral("--virtual"),
+                         QStringLiteral("--xwayland"),
+                         QStringLiteral("--width"),
+                         QStringLiteral("1280"),
+                         QStringLiteral("--height"),
+                         QStringLiteral("800"),
+                         QStringLiteral("--no-lockscreen"),
+                         QStringLiteral("--no-global-shortcuts"),
+                         QStringLiteral("--no-kactivities"),
+                         QStringLiteral("--socket"),
+                         SocketName,
+                         QStringLiteral("sh -c 'xhost +si:localuser:%1 && echo $DISPLAY > %2'")
+                             .arg(TestUser(), displayFile)};
+    options.Environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), FBus.Address());
+    options.Unprivileged = true;
+    options.TimeoutMs = StartTimeoutMs;
+    options.Ready = [&](TDaemon&) {
+        QFile file(displayFile);
+        FDisplay = file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()).trimmed()
+                                                  : QString();
+        return !FDisplay.isEmpty() && QFile::exists(FSocket);
+    };
+    return FCompositor.Start(options);
+}
+
+QProcessEnvironment TWaylandSession::ClientEnvironment(QProcessEnvironment base) const {
+    if (!base.contains(QStringLiteral("PATH")))
+        base.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
+    base.insert(QStringLiteral("WAYLAND_DISPLAY"), FSocket);
+    if (!FControlSocket.isEmpty())
+        base.insert(QStringLiteral("SWAYSOCK"), FControlSocket);
+    if (!FDisplay.isEmpty()) {
+        base.insert(QStringLiteral("DISPLAY"), FDisplay);
+        base.remove(QStringLiteral("XAUTHORITY"));
+    }
+    if (!FAuthority.isEmpty())
+        base.insert(QStringLiteral("XAUTHORITY"), FAuthority);
+    return base;
+}
+
+bool TWaylandSession::Focus(const QString& appId) {
+    if (FKind == TCompositor::Sway) {
+        const QProcessEnvironment environment = ClientEnvironment(QProcessEnvironment());
+        return WaitUntil(
+            [&] {
+                const TToolResult tree =
+                    RunTool(QStringLiteral("swaymsg"),
+                            {QStringLiteral("-t"), QStringLiteral("get_tree")}, environment);
+                return tree.Ok() &&
+                       tree.Output.contains(
+                           QStringLiteral("\"app_id\": \"%1\"").arg(appId).toUtf8()) &&
+                       RunTool(QStringLiteral("swaymsg"),
+                               {QStringLiteral("[app_id=%1] focus").arg(appId)}, environment)
+                           .Ok();
+            },
+            10000, 100);
+    }
+    if (FKind == TCompositor::Mutter)
+        return true;
+    // KWin takes orders as scripts; each attempt is a new one that says whether it succeeded.
+    QDBusConnection bus = QDBusConnection::connectToBus(FBus.Address(), FBusClient);
+    QDBusInterface scripting(QStringLiteral("org.kde.KWin"), QStringLiteral("/Scripting"),
+                             QStringLiteral("org.kde.kwin.Scripting"), bus);
+    QString marker;
+    return WaitUntil(
+        [&] {
+            if (!marker.isEmpty() && FCompositor.Log().contains(marker.toUtf8()))
+                return true;
+            const QString name = QStringLiteral("svx-focus-%1").arg(++FScripts);
+            marker = QStringLiteral("focused ") + name;
+            const QString script = FCompositor.FilePath(name + QStringLiteral(".js"));
+            WriteShared(script, QStringLiteral("for (const c of workspace.clientList())\n"
+                                               "    if (c.resourceClass == '%1')\n"
+                                               "        workspace.activeClient = c;\n"
+                                               "if (workspace.activeClient &&\n"
+                                               "    workspace.activeClient.resourceClass == '%1')\n"
+                                               "    print('%2');\n")
+                                    .arg(appId, marker)
+                                    .toUtf8());
+            scripting.call(QStringLiteral("loadScript"), script, name);
+            scripting.call(QStringLiteral("start"));
+            return false;
+        },
+        10000, 100);
+}

@@ -1,0 +1,72 @@
+#include "daemon.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+TDaemon::TDaemon(const QString& name)
+    : FName(name), FFolder(QDir::tempPath() + QStringLiteral("/snapvault-%1-XXXXXX").arg(name)) {
+    if (!FFolder.isValid() || !QDir(FFolder.path()).mkdir(QStringLiteral("runtime")))
+        FProblem = QStringLiteral("no folder for %1").arg(name);
+}
+
+QByteArray TDaemon::Log() const {
+    QFile log(FilePath(FName + QStringLiteral(".log")));
+    return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+}
+
+bool TDaemon::Start(const TOptions& options) {
+    if (!FFolder.isValid())
+        return false;
+    Stop();
+    FProblem.clear();
+    const QByteArray runtime = QFile::encodeName(Runtime());
+    QString program = options.Program;
+    QStringList arguments = options.Arguments;
+    const passwd* self = getpwuid(geteuid());
+    FUser = self != nullptr ? QString::fromLocal8Bit(self->pw_name) : QString();
+    if (options.Unprivileged && geteuid() == 0) {
+        const passwd* user = getpwnam("nobody");
+        if (user == nullptr || chmod(QFile::encodeName(FFolder.path()).constData(), 0755) != 0 ||
+            chown(runtime.constData(), user->pw_uid, user->pw_gid) != 0) {
+            FProblem = QStringLiteral("cannot hand %1 to the user nobody").arg(Runtime());
+            return false;
+        }
+        arguments = QStringList{QStringLiteral("--reuid=%1").arg(user->pw_uid),
+                                QStringLiteral("--regid=%1").arg(user->pw_gid),
+                                QStringLiteral("--clear-groups"), program} +
+                    arguments;
+        program = QStringLiteral("setpriv");
+        FUser = QStringLiteral("nobody");
+    }
+    chmod(runtime.constData(), 0700);
+    QProcessEnvironment environment = options.Environment;
+    if (!environment.contains(QStringLiteral("PATH")))
+        environment.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
+    environment.insert(QStringLiteral("HOME"), Runtime());
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), Runtime());
+    if (!FProcess.StartLogged(program, arguments, environment,
+                              FilePath(FName + QStringLiteral(".log")))) {
+        FProblem = QStringLiteral("%1 cannot be started").arg(options.Program);
+        return false;
+    }
+    const QDeadlineTimer deadline(options.TimeoutMs);
+    while (options.Ready && !options.Ready(*this)) {
+        if (!FProcess.Running() || deadline.hasExpired()) {
+            FProblem = QStringLiteral("%1 %2; it said:\n%3")
+                           .arg(options.Program,
+                                FProcess.Running() ? QStringLiteral("is not ready in time")
+                                                   : QStringLiteral("has ended"),
+                                QString::fromLocal8Bit(Log().right(3000)));
+            Stop();
+            return false;
+        }
+        QThread::msleep(20);
+    }
+    return true;
+}
