@@ -18,6 +18,8 @@ packages=(
   # Wayland clipboard watching, and its tests under a headless compositor
   libwayland-dev libwayland-bin sway xwayland wl-clipboard grim foot
   libxcb1-dev
+  # a private session bus shared by compositors and tests
+  dbus-daemon x11-xserver-utils
   # installation and package checks
   desktop-file-utils appstream lintian file debootstrap piuparts
 )
@@ -29,3 +31,6 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq "${packages[@]}" >/dev/null
+# The compositors of GNOME and KDE for the end-to-end tests, and a GTK window to give the focus
+# to; without their recommendations (whole desktops).
+$sudo apt-get install -y -qq --no-install-recommends mutter kwin-wayland zenity >/dev/null

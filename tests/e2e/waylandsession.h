@@ -37,6 +37,8 @@ public:
     void Stop() { FCompositor.Stop(); }
     bool Running() { return FCompositor.Running(); }
     QString Problem() const { return FProblem; }
+    // What the compositor has printed (for the report of a failed test).
+    QByteArray Log() const { return FCompositor.Log(); }
 
     // The absolute path of the compositor's socket (for WAYLAND_DISPLAY).
     QString Socket() const { return FSocket; }

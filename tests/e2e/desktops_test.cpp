@@ -1,0 +1,110 @@
+// Capture on the compositors of GNOME (mutter: the clipboard reaches the program through
+// Xwayland) and KDE (KWin: through data-control only, as the X11 clipboard follows only X11
+// windows with the focus). A picture a Wayland client copies while another window has the focus
+// becomes one file; the copier quitting, after which mutter offers the same picture again on its
+// own, adds none.
+#include "e2efixture.h"
+#include "imagechecks.h"
+#include "toolrun.h"
+#include "waylandsession.h"
+
+#include <QStandardPaths>
+
+#include <cstdio>
+
+namespace {
+
+class DesktopCaptureTest : public TE2ETest {
+protected:
+    void CaptureIn(TCompositor compositor, const QString& binary) {
+        if (QStandardPaths::findExecutable(binary).isEmpty())
+            GTEST_SKIP() << binary.toStdString() << " is not installed";
+        // Capture on, BMP files: set on the suite's X server and kept in the settings file, so
+        // the program starts capturing in the session without being driven there.
+        QProcess* program = nullptr;
+        ASSERT_TRUE(StartCapturing(QStringLiteral("BitmapOut"), &program));
+        ASSERT_EQ(RunTerminate(), 0);
+        ASSERT_EQ(WaitForExit(*program, 10000), 0);
+
+        TWaylandSession session(compositor);
+        ASSERT_TRUE(session.Start()) << session.Problem().toStdString();
+        const QProcessEnvironment client = session.ClientEnvironment(Sandbox().Environment());
+        for (const QString& name : {QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("DISPLAY"),
+                                    QStringLiteral("XAUTHORITY")})
+            if (client.contains(name))
+                Sandbox().SetVariable(name, client.value(name));
+        program = StartProgram();
+        ASSERT_NE(program, nullptr);
+        // A window manager's frame holds it, so it is looked for at any depth.
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                return !RunTool(QStringLiteral("xdotool"),
+                                {QStringLiteral("search"), QStringLiteral("--all"),
+                                 QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                                 QString::number(program->processId()), QStringLiteral("--name"),
+                                 QLatin1Char('^') + ActiveCaption + QLatin1Char('$')},
+                                client)
+                            .Output.trimmed()
+                            .isEmpty();
+            },
+            15000, 100))
+            << "the program shows no capturing window on Xwayland\n"
+            << session.Log().right(4000).toStdString();
+
+        TChildProcesses clients;
+        QProcessEnvironment wayland = client;
+        wayland.insert(QStringLiteral("GDK_BACKEND"), QStringLiteral("wayland"));
+        ASSERT_NE(clients.Start(QStringLiteral("zenity"),
+                                {QStringLiteral("--info"), QStringLiteral("--text"),
+                                 QStringLiteral("another window")},
+                                wayland),
+                  nullptr);
+        ASSERT_TRUE(session.Focus(QStringLiteral("zenity")));
+        const auto copy = [&](const QImage& image) {
+            return clients.Start(
+                QStringLiteral("sh"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("exec wl-copy --foreground --type image/png < '%1'")
+                     .arg(WriteClip(image))},
+                wayland);
+        };
+        const QImage first = PatternImage(120, 80, 1);
+        QProcess* copier = copy(first);
+        ASSERT_NE(copier, nullptr);
+        EXPECT_TRUE(SamePixels(first, WaitForImageFile(Home() + QStringLiteral("/SV0000.bmp"))));
+        copier->kill();
+        copier->waitForFinished();
+        if (compositor == TCompositor::Mutter) {
+            EXPECT_TRUE(WaitUntil(
+                [&] {
+                    return RunTool(QStringLiteral("xclip"),
+                                   {QStringLiteral("-o"), QStringLiteral("-selection"),
+                                    QStringLiteral("clipboard"), QStringLiteral("-t"),
+                                    QStringLiteral("TARGETS")},
+                                   client)
+                        .Output.contains("image/png");
+                },
+                10000))
+                << "mutter does not keep the picture of a program that quit";
+        }
+        // The next copy is the next file: nothing came between.
+        const QImage second = PatternImage(90, 70, 2);
+        ASSERT_NE(copy(second), nullptr);
+        EXPECT_TRUE(SamePixels(second, WaitForImageFile(Home() + QStringLiteral("/SV0001.bmp"))));
+        EXPECT_EQ(ImageFilesIn(Home()).size(), 2) << ImageFilesIn(Home()).join(' ').toStdString();
+        EXPECT_EQ(RunTerminate(), 0);
+        if (HasFailure())
+            std::fprintf(stderr, "[ e2e     ] %s said:\n%s\n", qPrintable(binary),
+                         session.Log().right(4000).constData());
+    }
+};
+
+TEST_F(DesktopCaptureTest, GnomeMutter) {
+    CaptureIn(TCompositor::Mutter, QStringLiteral("mutter"));
+}
+
+TEST_F(DesktopCaptureTest, KdeKWin) {
+    CaptureIn(TCompositor::KWin, QStringLiteral("kwin_wayland"));
+}
+
+} // namespace
