@@ -106,19 +106,17 @@ bool TWaylandSession::StartSway() {
     options.Environment.insert(QStringLiteral("WLR_LIBINPUT_NO_DEVICES"), QStringLiteral("1"));
     options.Environment.insert(QStringLiteral("WLR_RENDERER"), QStringLiteral("pixman"));
     options.TimeoutMs = StartTimeoutMs;
+    FControlSocket = FCompositor.RuntimePath(QStringLiteral("sway.sock"));
+    options.Environment.insert(QStringLiteral("SWAYSOCK"), FControlSocket);
     // Ready once its control socket answers; the clients' socket is there before that.
     options.Ready = [this](TDaemon& daemon) {
-        for (const QString& name :
-             QDir(daemon.Runtime())
-                 .entryList({QStringLiteral("wayland-*"), QStringLiteral("sway-ipc.*.sock")},
-                            QDir::System))
-            (name.startsWith(QStringLiteral("wayland-")) ? FSocket : FControlSocket) =
-                daemon.RuntimePath(name);
-        return !FSocket.isEmpty() && !FControlSocket.isEmpty() &&
-               RunTool(QStringLiteral("swaymsg"),
-                       {QStringLiteral("-t"), QStringLiteral("get_version")},
-                       ClientEnvironment(QProcessEnvironment()), 2000)
-                   .Ok();
+        const QStringList sockets =
+            QDir(daemon.Runtime()).entryList({QStringLiteral("wayland-*")}, QDir::System);
+        FSocket = sockets.isEmpty() ? QString() : daemon.RuntimePath(sockets.first());
+        return !FSocket.isEmpty() && RunTool(QStringLiteral("swaymsg"),
+                                             {QStringLiteral("-t"), QStringLiteral("get_version")},
+                                             ClientEnvironment(QProcessEnvironment()), 2000)
+                                         .Ok();
     };
     return FCompositor.Start(options);
 }
@@ -151,16 +149,6 @@ bool TWaylandSession::StartMutter() {
     };
     if (!FCompositor.Start(options))
         return false;
-    if (!WaitUntil(
-            [&] {
-                return RunTool(QStringLiteral("xdpyinfo"), {},
-                               ClientEnvironment(QProcessEnvironment()), 5000)
-                    .Ok();
-            },
-            StartTimeoutMs, 100)) {
-        FProblem = QStringLiteral("mutter's Xwayland on %1 does not answer").arg(FDisplay);
-        return false;
-    }
     return OpenRemoteDesktop();
 }
 

@@ -2,17 +2,9 @@
 
 #include "toolrun.h"
 
-#include <QFile>
+#include <QRegularExpression>
 
 namespace {
-
-constexpr int FirstDisplay = 90;
-constexpr int LastDisplay = 199;
-
-bool DisplayTaken(int number) {
-    return QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number)) ||
-           QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number));
-}
 
 QProcessEnvironment OnDisplay(const QString& display) {
     QProcessEnvironment environment;
@@ -24,32 +16,29 @@ QProcessEnvironment OnDisplay(const QString& display) {
 } // namespace
 
 bool TXvfbServer::Start() {
-    for (int number = FirstDisplay; number <= LastDisplay; ++number) {
-        if (DisplayTaken(number))
-            continue;
-        FDisplay = QStringLiteral(":%1").arg(number);
-        // -noreset: it must not start over whenever the last client goes. Another server that
-        // takes the display between the look and the start ends this one: then the next.
-        TDaemon::TOptions options;
-        options.Program = QStringLiteral("Xvfb");
-        options.Arguments = {FDisplay,
-                             QStringLiteral("-screen"),
-                             QStringLiteral("0"),
-                             QStringLiteral("1280x1024x%1").arg(FDepth),
-                             QStringLiteral("-nolisten"),
-                             QStringLiteral("tcp"),
-                             QStringLiteral("-noreset")};
-        options.Ready = [this](TDaemon&) {
-            return RunTool(QStringLiteral("xdpyinfo"), {}, OnDisplay(FDisplay), 2000).Ok();
-        };
-        if (FServer.Start(options))
-            return true;
+    // The server takes the first free display and writes its number on a line of its own once
+    // it accepts connections. -noreset: it must not start over whenever the last client goes.
+    TDaemon::TOptions options;
+    options.Program = QStringLiteral("Xvfb");
+    options.Arguments = {QStringLiteral("-displayfd"),
+                         QStringLiteral("1"),
+                         QStringLiteral("-screen"),
+                         QStringLiteral("0"),
+                         QStringLiteral("1280x1024x%1").arg(FDepth),
+                         QStringLiteral("-nolisten"),
+                         QStringLiteral("tcp"),
+                         QStringLiteral("-noreset")};
+    options.Ready = [this](TDaemon& daemon) {
+        const QRegularExpressionMatch number =
+            QRegularExpression(QStringLiteral("^(\\d+)$"), QRegularExpression::MultilineOption)
+                .match(QString::fromLocal8Bit(daemon.Log()));
+        FDisplay = number.hasMatch() ? QLatin1Char(':') + number.captured(1) : QString();
+        return number.hasMatch();
+    };
+    if (!FServer.Start(options))
         FProblem = FServer.Problem();
-    }
-    FDisplay.clear();
-    return false;
+    return FProblem.isEmpty();
 }
-
 bool TXvfbServer::StartTray() {
     // A small panel in the bottom right corner, out of the way of the centred windows.
     TDaemon::TOptions options;

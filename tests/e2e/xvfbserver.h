@@ -10,8 +10,8 @@ class TXvfbServer {
 public:
     explicit TXvfbServer(int depth = 24) : FDepth(depth) {}
 
-    // Starts on the first free display from :90 up and waits until it answers. False (with
-    // `Problem()` telling why) when no server could be started.
+    // Starts on the first free display and waits until it answers. False (with `Problem()`
+    // telling why) when no server could be started.
     bool Start();
     // Starts a system tray (trayer) on the display and waits until it shows; without one, a
     // program that puts an icon there meets a desktop unlike any real one.
