@@ -60,15 +60,25 @@ QProcess* TClipboardFeeder::RunOwner(const QStringList& arguments, int contents,
     return holds ? owner : nullptr;
 }
 
+QProcess* TClipboardFeeder::CopyOnWayland(const QString& pngFile) {
+    return FChildren.Start(
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral("exec wl-copy --foreground --type image/png < '%1'").arg(pngFile)},
+        FEnvironment);
+}
+
+bool TClipboardFeeder::Offers(const QString& type) const {
+    // Asking for the offered types is no transfer: it costs a serving owner nothing.
+    const TToolResult offered =
+        RunTool(XclipProgram,
+                {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o"),
+                 QStringLiteral("-t"), QStringLiteral("TARGETS")},
+                FEnvironment, 3000);
+    return offered.Ok() &&
+           QString::fromUtf8(offered.Output).split(QLatin1Char('\n')).contains(type);
+}
+
 bool TClipboardFeeder::WaitForOffer(const QString& type) const {
-    // Asking for the offered types is no transfer: it costs a serving xclip nothing.
-    const QStringList ask{QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                          QStringLiteral("-o"), QStringLiteral("-t"), QStringLiteral("TARGETS")};
-    return WaitUntil(
-        [&] {
-            const TToolResult offered = RunTool(XclipProgram, ask, FEnvironment, 3000);
-            return offered.Ok() &&
-                   QString::fromUtf8(offered.Output).split(QLatin1Char('\n')).contains(type);
-        },
-        5000);
+    return WaitUntil([&] { return Offers(type); }, 5000);
 }

@@ -61,34 +61,25 @@ protected:
                                 wayland),
                   nullptr);
         ASSERT_TRUE(session.Focus(QStringLiteral("zenity")));
+        TClipboardFeeder clipboard(clients, wayland);
         const auto copy = [&](const QImage& image) {
-            return clients.Start(
-                QStringLiteral("sh"),
-                {QStringLiteral("-c"),
-                 QStringLiteral("exec wl-copy --foreground --type image/png < '%1'")
-                     .arg(WriteClip(image))},
-                wayland);
+            return clipboard.CopyOnWayland(WriteClip(image));
         };
-        const auto x11Offers = [&] {
-            return RunTool(QStringLiteral("xclip"),
-                           {QStringLiteral("-o"), QStringLiteral("-selection"),
-                            QStringLiteral("clipboard"), QStringLiteral("-t"),
-                            QStringLiteral("TARGETS")},
-                           client)
-                .Output.contains("image/png");
-        };
+        const auto x11Offers = [&] { return clipboard.Offers(QStringLiteral("image/png")); };
         const QImage first = PatternImage(120, 80, 1);
         QProcess* copier = copy(first);
         ASSERT_NE(copier, nullptr);
         EXPECT_TRUE(SamePixels(first, WaitForImageFile(Home() + QStringLiteral("/SV0000.bmp"))));
-        if (compositor == TCompositor::KWin)
+        if (compositor == TCompositor::KWin) {
             EXPECT_FALSE(x11Offers()) << "the copy reached X11 as well: KWin's data-control is "
                                          "not what the program was shown to use";
+        }
         copier->kill();
         copier->waitForFinished();
-        if (compositor == TCompositor::Mutter)
+        if (compositor == TCompositor::Mutter) {
             EXPECT_TRUE(WaitUntil(x11Offers, 10000))
                 << "mutter does not keep the picture of a program that quit";
+        }
         // The next copy is the next file: nothing came between.
         const QImage second = PatternImage(90, 70, 2);
         ASSERT_NE(copy(second), nullptr);

@@ -67,8 +67,9 @@ protected:
         return ::testing::AssertionSuccess();
     }
     ::testing::AssertionResult CopyPicture(const QImage& image) {
-        return WaylandCopy(QStringLiteral("exec wl-copy --foreground --type image/png < '%1'")
-                               .arg(WriteClip(image)));
+        if (TClipboardFeeder(FChildren, FWayland).CopyOnWayland(WriteClip(image)) == nullptr)
+            return ::testing::AssertionFailure() << "wl-copy cannot be started";
+        return ::testing::AssertionSuccess();
     }
 
     // Whether the program still runs with no window but its main window (no error box).

@@ -34,17 +34,8 @@ QString TestUser() {
     return user != nullptr ? QString::fromLocal8Bit(user->pw_name) : QString();
 }
 
-QString NameOf(TCompositor compositor) {
-    switch (compositor) {
-    case TCompositor::Mutter:
-        return QStringLiteral("mutter");
-    case TCompositor::KWin:
-        return QStringLiteral("kwin");
-    case TCompositor::Sway:
-        break;
-    }
-    return QStringLiteral("sway");
-}
+// By the order of TCompositor.
+const char* const Names[] = {"sway", "mutter", "kwin"};
 
 } // namespace
 
@@ -72,7 +63,7 @@ QString TSessionBus::Address() const {
 }
 
 TWaylandSession::TWaylandSession(TCompositor compositor)
-    : FKind(compositor), FCompositor(NameOf(compositor)),
+    : FKind(compositor), FCompositor(QString::fromLatin1(Names[int(compositor)])),
       FBusClient(QStringLiteral("session-%1").arg(quintptr(this))) {}
 
 TWaylandSession::~TWaylandSession() {

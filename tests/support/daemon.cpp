@@ -28,8 +28,6 @@ bool TDaemon::Start(const TOptions& options) {
     const QByteArray runtime = QFile::encodeName(Runtime());
     QString program = options.Program;
     QStringList arguments = options.Arguments;
-    const passwd* self = getpwuid(geteuid());
-    FUser = self != nullptr ? QString::fromLocal8Bit(self->pw_name) : QString();
     if (options.Unprivileged && geteuid() == 0) {
         const passwd* user = getpwnam("nobody");
         if (user == nullptr || chmod(QFile::encodeName(FFolder.path()).constData(), 0755) != 0 ||
@@ -42,7 +40,6 @@ bool TDaemon::Start(const TOptions& options) {
                                 QStringLiteral("--clear-groups"), program} +
                     arguments;
         program = QStringLiteral("setpriv");
-        FUser = QStringLiteral("nobody");
     }
     chmod(runtime.constData(), 0700);
     QProcessEnvironment environment = options.Environment;

@@ -50,13 +50,10 @@ public:
     QString RuntimePath(const QString& name) const { return Runtime() + QLatin1Char('/') + name; }
     // All it has printed so far.
     QByteArray Log() const;
-    // The user it runs as (for access lists of the servers it starts).
-    QString UserName() const { return FUser; }
 
 private:
     QString FName;
     QTemporaryDir FFolder;
     TChildProcess FProcess;
-    QString FUser;
     QString FProblem;
 };
