@@ -66,7 +66,7 @@ class CaptureTest : public TE2ETest {
 protected:
     // Starts the program saving BMP files and copies the burst of images as fast as xclip can.
     ::testing::AssertionResult CopyBurstIntoBmpCapture(QList<QImage>& images,
-                                                       QProcess** program = nullptr) {
+                                                       TChildProcess** program = nullptr) {
         if (auto capturing = StartCapturing(QStringLiteral("BitmapOut"), program); !capturing)
             return capturing;
         images = BurstImages();
@@ -140,12 +140,12 @@ TEST_F(CaptureTest, FastCopiesAreEachSavedCompletely) {
 }
 
 TEST_F(CaptureTest, TerminateRightAfterFastCopiesWaitsForEverySave) {
-    QProcess* program = nullptr;
+    TChildProcess* program = nullptr;
     QList<QImage> images;
     ASSERT_TRUE(CopyBurstIntoBmpCapture(images, &program));
     ASSERT_NE(program, nullptr);
     EXPECT_EQ(RunTerminate(), 0);
-    EXPECT_EQ(WaitForExit(*program, 20000), 0);
+    EXPECT_EQ(program->ExitCodeWithin(20000), 0);
     // Once the program has ended, every file must be whole: no waiting here.
     EXPECT_TRUE(EachSavedOnce(images, Home()));
 }

@@ -3,7 +3,6 @@
 #include "toolrun.h"
 
 #include <QFile>
-#include <QProcess>
 
 namespace {
 
@@ -25,13 +24,13 @@ TClipboardFeeder::TClipboardFeeder(TChildProcesses& children, QProcessEnvironmen
     : FChildren(children), FEnvironment(std::move(environment)) {}
 
 bool TClipboardFeeder::CopyImageAndWaitForFetch(const QString& pngFile, int timeoutMs) {
-    QProcess* xclip = FChildren.Start(XclipProgram,
-                                      XclipArguments(pngFile, QStringLiteral("image/png"))
-                                          << QStringLiteral("-loops") << QStringLiteral("1"),
-                                      FEnvironment);
+    TChildProcess* xclip = FChildren.Start(XclipProgram,
+                                           XclipArguments(pngFile, QStringLiteral("image/png"))
+                                               << QStringLiteral("-loops") << QStringLiteral("1"),
+                                           FEnvironment);
     if (xclip == nullptr)
         return false;
-    const std::optional<int> exitCode = WaitForExit(*xclip, timeoutMs);
+    const std::optional<int> exitCode = xclip->ExitCodeWithin(timeoutMs);
     return exitCode == 0;
 }
 
@@ -47,9 +46,9 @@ bool TClipboardFeeder::OfferText(const QString& textFile) {
            WaitForOffer(QStringLiteral("UTF8_STRING"));
 }
 
-QProcess* TClipboardFeeder::RunOwner(const QStringList& arguments, int contents, const QString& log,
-                                     int timeoutMs) {
-    QProcess* owner =
+TChildProcess* TClipboardFeeder::RunOwner(const QStringList& arguments, int contents,
+                                          const QString& log, int timeoutMs) {
+    TChildProcess* owner =
         FChildren.Start(QStringLiteral(SVX_CLIPBOARD_OWNER), arguments, FEnvironment, log);
     const QByteArray held = QStringLiteral("owned %1\n").arg(contents).toLatin1();
     auto holdsLast = [&] {
@@ -60,7 +59,7 @@ QProcess* TClipboardFeeder::RunOwner(const QStringList& arguments, int contents,
     return holds ? owner : nullptr;
 }
 
-QProcess* TClipboardFeeder::CopyOnWayland(const QString& pngFile) {
+TChildProcess* TClipboardFeeder::CopyOnWayland(const QString& pngFile) {
     return FChildren.Start(
         QStringLiteral("sh"),
         {QStringLiteral("-c"),

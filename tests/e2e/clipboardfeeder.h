@@ -21,11 +21,11 @@ public:
     bool OfferText(const QString& textFile);
     // Starts the project's own clipboard owner (owner/clipboardowner.cpp) with `arguments` and
     // waits until it holds the last of its `contents`; what it prints goes to `log`.
-    QProcess* RunOwner(const QStringList& arguments, int contents, const QString& log,
-                       int timeoutMs = 20000);
+    TChildProcess* RunOwner(const QStringList& arguments, int contents, const QString& log,
+                            int timeoutMs = 20000);
     // Copies a PNG file as image/png with wl-copy, a Wayland client, which goes on serving it
     // until another copy replaces it (the environment must name a Wayland display).
-    QProcess* CopyOnWayland(const QString& pngFile);
+    TChildProcess* CopyOnWayland(const QString& pngFile);
     // Whether the X11 clipboard offers `type` now.
     bool Offers(const QString& type) const;
 

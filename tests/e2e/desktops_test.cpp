@@ -21,10 +21,10 @@ protected:
             GTEST_SKIP() << binary.toStdString() << " is not installed";
         // Capture on, BMP files: set on the suite's X server and kept in the settings file, so
         // the program starts capturing in the session without being driven there.
-        QProcess* program = nullptr;
+        TChildProcess* program = nullptr;
         ASSERT_TRUE(StartCapturing(QStringLiteral("BitmapOut"), &program));
         ASSERT_EQ(RunTerminate(), 0);
-        ASSERT_EQ(WaitForExit(*program, 10000), 0);
+        ASSERT_EQ(program->ExitCodeWithin(10000), 0);
 
         TWaylandSession session(compositor);
         ASSERT_TRUE(session.Start()) << session.Problem().toStdString();
@@ -41,7 +41,7 @@ protected:
             [&] {
                 return !RunTool(QStringLiteral("xdotool"),
                                 {QStringLiteral("search"), QStringLiteral("--all"),
-                                 QStringLiteral("--pid"), QString::number(program->processId()),
+                                 QStringLiteral("--pid"), QString::number(program->Pid()),
                                  QStringLiteral("--name"),
                                  QLatin1Char('^') + ActiveCaption + QLatin1Char('$')},
                                 client)
@@ -67,15 +67,14 @@ protected:
         };
         const auto x11Offers = [&] { return clipboard.Offers(QStringLiteral("image/png")); };
         const QImage first = PatternImage(120, 80, 1);
-        QProcess* copier = copy(first);
+        TChildProcess* copier = copy(first);
         ASSERT_NE(copier, nullptr);
         EXPECT_TRUE(SamePixels(first, WaitForImageFile(Home() + QStringLiteral("/SV0000.bmp"))));
         if (compositor == TCompositor::KWin) {
             EXPECT_FALSE(x11Offers()) << "the copy reached X11 as well: KWin's data-control is "
                                          "not what the program was shown to use";
         }
-        copier->kill();
-        copier->waitForFinished();
+        copier->Kill();
         if (compositor == TCompositor::Mutter) {
             EXPECT_TRUE(WaitUntil(x11Offers, 10000))
                 << "mutter does not keep the picture of a program that quit";

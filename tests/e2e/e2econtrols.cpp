@@ -162,7 +162,7 @@ std::optional<int> TE2ETest::ReadControlState(const TWindow& window, const QStri
 }
 
 ::testing::AssertionResult TE2ETest::StartCapturing(const QString& formatButton,
-                                                    QProcess** program) {
+                                                    TChildProcess** program) {
     const std::optional<TWindow> window = StartAndWaitForWindow(program);
     if (!window)
         return ::testing::AssertionFailure() << "no window";

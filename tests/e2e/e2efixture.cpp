@@ -66,17 +66,17 @@ void TE2ETest::TearDown() {
     FSandbox.reset();
 }
 
-QProcess* TE2ETest::StartProgram(const QStringList& arguments) {
+TChildProcess* TE2ETest::StartProgram(const QStringList& arguments) {
     const QString log = FSandbox->PathOf(QStringLiteral("snapvault-%1.log").arg(++FProgramCount));
-    QProcess* program =
+    TChildProcess* program =
         FChildren.Start(FSandbox->ProgramPath(), arguments, FSandbox->Environment(), log);
     EXPECT_NE(program, nullptr) << "cannot start " << FSandbox->ProgramPath().toStdString();
     return program;
 }
 
-std::optional<TWindow> TE2ETest::WaitForMainWindow(const QProcess& program, int timeoutMs,
+std::optional<TWindow> TE2ETest::WaitForMainWindow(const TChildProcess& program, int timeoutMs,
                                                    QList<TWindow>* seen) {
-    const qint64 pid = program.processId();
+    const qint64 pid = program.Pid();
     const QSize size = TFormLayout::Get().FormSize();
     std::optional<TWindow> mainWindow;
     WaitUntil(
@@ -102,8 +102,8 @@ std::optional<TWindow> TE2ETest::WaitForMainWindow(const QProcess& program, int 
     return mainWindow;
 }
 
-std::optional<TWindow> TE2ETest::StartAndWaitForWindow(QProcess** started) {
-    QProcess* program = StartProgram();
+std::optional<TWindow> TE2ETest::StartAndWaitForWindow(TChildProcess** started) {
+    TChildProcess* program = StartProgram();
     if (started != nullptr)
         *started = program;
     if (program == nullptr)
@@ -148,10 +148,10 @@ std::optional<TWindow> TE2ETest::WaitForBox(qint64 pid, const QString& caption, 
 }
 
 std::optional<int> TE2ETest::RunTerminate(int timeoutMs) {
-    QProcess* terminator = StartProgram({QStringLiteral("-terminate")});
+    TChildProcess* terminator = StartProgram({QStringLiteral("-terminate")});
     if (terminator == nullptr)
         return std::nullopt;
-    return WaitForExit(*terminator, timeoutMs);
+    return terminator->ExitCodeWithin(timeoutMs);
 }
 
 QString TE2ETest::WriteClip(const QImage& image) {

@@ -8,7 +8,6 @@
 
 #include <QImage>
 #include <QMessageBox>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -37,15 +36,15 @@ protected:
 
     // ---- the program ----
     // Starts the program under test; null when it cannot be started (the test has failed).
-    QProcess* StartProgram(const QStringList& arguments = {});
+    TChildProcess* StartProgram(const QStringList& arguments = {});
     // The main window of `program`: titled "Snapvault...", of the window's size. A first-run
     // greeting on the way is answered. With `seen`, every window of the program met on the way
     // is recorded.
-    std::optional<TWindow> WaitForMainWindow(const QProcess& program, int timeoutMs = 15000,
+    std::optional<TWindow> WaitForMainWindow(const TChildProcess& program, int timeoutMs = 15000,
                                              QList<TWindow>* seen = nullptr);
     // Starts the program without arguments and waits for its window (the test has failed when
     // either does not happen).
-    std::optional<TWindow> StartAndWaitForWindow(QProcess** program = nullptr);
+    std::optional<TWindow> StartAndWaitForWindow(TChildProcess** program = nullptr);
     // A window of `pid` with this caption that is not its main window (a message box).
     std::optional<TWindow> WaitForBox(qint64 pid, const QString& caption, int timeoutMs = 10000);
     // Whether a box has the size of a box with this caption, text and icon (see
@@ -83,7 +82,7 @@ protected:
     ::testing::AssertionResult PrepareCapture(const TWindow& window, const QString& formatButton);
     // Starts the program, prepares it with PrepareCapture and switches capture on.
     ::testing::AssertionResult StartCapturing(const QString& formatButton,
-                                              QProcess** program = nullptr);
+                                              TChildProcess** program = nullptr);
 
     // ---- the clipboard ----
     // Saves `image` as a PNG in the sandbox, copies it with xclip and waits until it has been

@@ -110,7 +110,7 @@ TEST_F(HostileTest, ThingsPlantedAtTheChosenNameAreLeftAloneAndTheNextNumberTake
 // A loop of garbage offers while the first error box is open: one box, and a good copy among
 // them is still saved.
 TEST_F(HostileTest, FloodOfGarbageOffersOpensOneBox) {
-    QProcess* program = nullptr;
+    TChildProcess* program = nullptr;
     const std::optional<TWindow> window = StartAndWaitForWindow(&program);
     ASSERT_TRUE(window);
     ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("BitmapOut")));
@@ -124,7 +124,7 @@ TEST_F(HostileTest, FloodOfGarbageOffersOpensOneBox) {
     const QSize formSize = TFormLayout::Get().FormSize();
     auto boxes = [&] {
         int count = 0;
-        for (const TWindow& shown : Desktop().WindowsOf(program->processId()))
+        for (const TWindow& shown : Desktop().WindowsOf(program->Pid()))
             count += shown.Geometry.size() != formSize ? 1 : 0;
         return count;
     };

@@ -34,7 +34,7 @@ qint64 PeakMemoryMiB(qint64 pid) {
 class HostileClipboardTest : public TE2ETest {
 protected:
     // Runs the project's clipboard owner until it holds the last of `contents`.
-    QProcess* Own(const QStringList& arguments, int contents = 1) {
+    TChildProcess* Own(const QStringList& arguments, int contents = 1) {
         return Clipboard().RunOwner(
             arguments, contents, Sandbox().PathOf(QStringLiteral("owner-%1.log").arg(++FOwners)));
     }
@@ -52,7 +52,7 @@ protected:
     // saved file must be whole and one of the pictures, none twice, in the order copied; the
     // number of files saved.
     int CopyBurst(int intervalMs, const QString& format) {
-        QProcess* program = nullptr;
+        TChildProcess* program = nullptr;
         EXPECT_TRUE(StartCapturing(format, &program));
         QList<QImage> images;
         QStringList arguments{QStringLiteral("--interval"), QString::number(intervalMs)};
@@ -112,9 +112,9 @@ TEST_F(HostileClipboardTest, CopiesFiftyMillisecondsApartAllArrive) {
 }
 
 TEST_F(HostileClipboardTest, OddOffersAreRefusedWithoutHarm) {
-    QProcess* program = nullptr;
+    TChildProcess* program = nullptr;
     ASSERT_TRUE(StartCapturing(QStringLiteral("BitmapOut"), &program));
-    const qint64 pid = program->processId();
+    const qint64 pid = program->Pid();
     const QString goodPng = WriteClip(PatternImage(64, 48, 1));
     // Wider than any screen, yet within the toolkit's own allocation limit.
     QImage bomb(30000, 8000, QImage::Format_Mono);
@@ -167,14 +167,14 @@ TEST_F(HostileClipboardTest, OddOffersAreRefusedWithoutHarm) {
     QElapsedTimer ending;
     ending.start();
     EXPECT_EQ(RunTerminate(), 0);
-    EXPECT_EQ(WaitForExit(*program, 10000), 0);
+    EXPECT_EQ(program->ExitCodeWithin(10000), 0);
     EXPECT_LT(ending.elapsed(), 5000);
 }
 
 // An owner refuses the preferred type, and a newer copy takes over before the rest of the fetch:
 // the older copy is dropped without a box, and the newer one is saved once.
 TEST_F(HostileClipboardTest, CopyReplacedAfterARefusalGivesTheNewerPictureOnce) {
-    QProcess* program = nullptr;
+    TChildProcess* program = nullptr;
     ASSERT_TRUE(StartCapturing(QStringLiteral("BitmapOut"), &program));
     PatternImage(64, 48, 5).save(Sandbox().PathOf(QStringLiteral("older.bmp")), "BMP");
     const QImage newer = PatternImage(64, 48, 6);
@@ -188,7 +188,7 @@ TEST_F(HostileClipboardTest, CopyReplacedAfterARefusalGivesTheNewerPictureOnce) 
     ASSERT_TRUE(CopyImage(PatternImage(64, 48, 7)));
     EXPECT_FALSE(WaitForImageFile(Home() + QStringLiteral("/SV0001.bmp")).isNull());
     EXPECT_EQ(ImageFilesIn(Home()).size(), 2);
-    EXPECT_FALSE(WaitForBox(program->processId(), ErrorBoxCaption, 0));
+    EXPECT_FALSE(WaitForBox(program->Pid(), ErrorBoxCaption, 0));
 }
 
 // The byte cap of one picture holds however the owner hands the data over: in one property, or

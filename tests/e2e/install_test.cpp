@@ -49,7 +49,7 @@ TEST_F(InstallTest, StagedProgramFindsItsFilesAndKeepsSettingsWithTheUser) {
     // A home without .config: the settings folder is made when needed.
     ASSERT_TRUE(QDir(Home() + QStringLiteral("/.config")).removeRecursively());
 
-    QProcess* running = nullptr;
+    TChildProcess* running = nullptr;
     std::optional<TWindow> window = StartAndWaitForWindow(&running);
     ASSERT_TRUE(window);
 
@@ -63,13 +63,13 @@ TEST_F(InstallTest, StagedProgramFindsItsFilesAndKeepsSettingsWithTheUser) {
     const QSize formSize = TFormLayout::Get().FormSize();
     const std::optional<TWindow> popup = Desktop().WaitForWindow(
         [&](const TWindow& shown) {
-            return shown.Pid == running->processId() && shown.Geometry.size() != formSize;
+            return shown.Pid == running->Pid() && shown.Geometry.size() != formSize;
         },
         5000);
     EXPECT_TRUE(popup) << "no help pop-up after F1";
 
     ASSERT_EQ(RunTerminate(), 0);
-    ASSERT_EQ(WaitForExit(*running, 10000), 0);
+    ASSERT_EQ(running->ExitCodeWithin(10000), 0);
 
     const QString config = Home() + QStringLiteral("/.config");
     EXPECT_TRUE(QFile::exists(config + QStringLiteral("/Snapvault/SVX.dat")));
@@ -85,12 +85,12 @@ TEST_F(InstallTest, StagedProgramFindsItsFilesAndKeepsSettingsWithTheUser) {
         QProcess::splitCommand(DesktopEntryValue(autostart, QStringLiteral("Exec")));
     ASSERT_EQ(command.join(QLatin1Char('|')).toStdString(), program.toStdString());
     Sandbox().UseProgram(command.first());
-    QProcess* started = StartProgram();
+    TChildProcess* started = StartProgram();
     ASSERT_NE(started, nullptr);
     // The settings of the first run start it minimised into the tray: its icon shows it is up.
-    EXPECT_TRUE(WaitUntil(
-        [&] { return !Desktop().EmbeddedWindowsOf(started->processId()).isEmpty(); }, 15000))
+    EXPECT_TRUE(
+        WaitUntil([&] { return !Desktop().EmbeddedWindowsOf(started->Pid()).isEmpty(); }, 15000))
         << "the program started by the autostart entry shows no icon in the tray";
     EXPECT_EQ(RunTerminate(), 0);
-    EXPECT_EQ(WaitForExit(*started, 10000), 0);
+    EXPECT_EQ(started->ExitCodeWithin(10000), 0);
 }

@@ -37,7 +37,7 @@ protected:
     }
 
     // Starts the program, waits for its window; the greetings seen on the way.
-    QList<TWindow> Start(QProcess** program) {
+    QList<TWindow> Start(TChildProcess** program) {
         *program = StartProgram();
         QList<TWindow> seen;
         EXPECT_TRUE(*program && WaitForMainWindow(**program, 15000, &seen));
@@ -54,7 +54,7 @@ protected:
     // A first run whose settings let later starts show the window (the factory values start
     // minimised into the tray); the settings it stored.
     QByteArray FirstRunShowingLaterStarts() {
-        QProcess* program = nullptr;
+        TChildProcess* program = nullptr;
         Start(&program);
         const std::optional<TWindow> window = WaitForMainWindow(*program);
         EXPECT_TRUE(window && SetChecked(*window, QStringLiteral("OptStartMinimized"), false));
@@ -62,14 +62,14 @@ protected:
         return ReadAll(SettingsFile());
     }
 
-    void Terminate(QProcess& program) {
+    void Terminate(TChildProcess& program) {
         EXPECT_EQ(RunTerminate(), 0);
-        EXPECT_EQ(WaitForExit(program, 10000), 0);
+        EXPECT_EQ(program.ExitCodeWithin(10000), 0);
     }
 };
 
 TEST_F(SettingsTest, FirstRunGreetsOnceThenOptionsComeBack) {
-    QProcess* program = nullptr;
+    TChildProcess* program = nullptr;
     const QList<TWindow> greetings = Start(&program);
     ASSERT_EQ(greetings.size(), 1);
     EXPECT_TRUE(BoxFitsText(greetings.first(), GreetingText, QMessageBox::NoIcon));
@@ -100,7 +100,7 @@ TEST_F(SettingsTest, DamagedFilesGreetAndAreReplacedBySoundOnes) {
     QByteArray noise(4000, '\0');
     for (char& byte : noise)
         byte = char(random.bounded(256));
-    QProcess* program = nullptr;
+    TChildProcess* program = nullptr;
     Start(&program);
     Terminate(*program);
     const QByteArray sound = ReadAll(SettingsFile());
@@ -128,7 +128,7 @@ TEST_F(SettingsTest, LoginEntryOnlyWhereThisVersionIsInstalled) {
                                QStringLiteral(SVX_VERSION_TEXT);
         if (installed)
             QDir().mkpath(marker);
-        QProcess* program = nullptr;
+        TChildProcess* program = nullptr;
         Start(&program);
         EXPECT_EQ(QFile::exists(entry), installed);
         if (installed) {
@@ -152,19 +152,19 @@ TEST_F(SettingsTest, ShutdownKilledAtAnyStepOfTheWriteLeavesReadableSettings) {
         SCOPED_TRACE(step);
         ASSERT_LT(step, 50) << "the write never ends";
         Sandbox().SetVariable(QStringLiteral("SVX_KILL_AT"), QString::number(step));
-        QProcess* program = nullptr;
+        TChildProcess* program = nullptr;
         ASSERT_TRUE(Start(&program).isEmpty());
-        QProcess* terminator = StartProgram({QStringLiteral("-terminate")});
+        TChildProcess* terminator = StartProgram({QStringLiteral("-terminate")});
         ASSERT_NE(terminator, nullptr);
-        const std::optional<int> ended = WaitForExit(*program, 30000);
-        WaitForExit(*terminator, 30000);
+        const std::optional<int> ended = program->ExitCodeWithin(30000);
+        terminator->ExitCodeWithin(30000);
         // The options did not change: old and new are the same bytes.
         EXPECT_EQ(ReadAll(SettingsFile()), sound);
         if (ended == 0) {
             EXPECT_GT(step, 3) << "the write was never cut";
             break;
         }
-        ASSERT_TRUE(IsRunning(*program) == false) << "the program neither ended nor was killed";
+        ASSERT_TRUE(program->Running() == false) << "the program neither ended nor was killed";
     }
 }
 
@@ -177,12 +177,12 @@ TEST_F(SettingsTest, TerminationSignalsEndTheProgramTheOrderlyWay) {
         SCOPED_TRACE(signalNumber);
         QFile::remove(SettingsFile());
         QFile::remove(file);
-        QProcess* program = nullptr;
+        TChildProcess* program = nullptr;
         ASSERT_TRUE(StartCapturing(QStringLiteral("BitmapOut"), &program));
         ASSERT_TRUE(CopyImage(large));
         ASSERT_TRUE(WaitUntil([&] { return QFile::exists(file); }, 30000, 1)) << "no save began";
-        ASSERT_EQ(::kill(pid_t(program->processId()), signalNumber), 0);
-        EXPECT_EQ(WaitForExit(*program, 60000), 0);
+        ASSERT_EQ(::kill(pid_t(program->Pid()), signalNumber), 0);
+        EXPECT_EQ(program->ExitCodeWithin(60000), 0);
         EXPECT_TRUE(QFile::exists(SettingsFile())) << "the settings were not written";
         EXPECT_TRUE(SamePixels(large, WaitForImageFile(file, 0))) << "the picture is cut short";
     }
@@ -196,7 +196,7 @@ TEST_F(SettingsTest, FullDiskKeepsTheOldSettingsAndSaysSo) {
     const TTinyFileSystem tiny(folder, Sandbox().Environment());
     if (!tiny.Mounted())
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
-    QProcess* program = nullptr;
+    TChildProcess* program = nullptr;
     const QByteArray before = FirstRunShowingLaterStarts();
     ASSERT_FALSE(before.isEmpty());
 
@@ -209,9 +209,9 @@ TEST_F(SettingsTest, FullDiskKeepsTheOldSettingsAndSaysSo) {
     while (filler.write(QByteArray(4096, 'x')) > 0 && filler.flush()) {
     }
     filler.close();
-    QProcess* terminator = StartProgram({QStringLiteral("-terminate")});
+    TChildProcess* terminator = StartProgram({QStringLiteral("-terminate")});
     const std::optional<TWindow> box =
-        WaitForBox(program->processId(), QStringLiteral("Unable to write SVX.dat file"));
+        WaitForBox(program->Pid(), QStringLiteral("Unable to write SVX.dat file"));
     ASSERT_TRUE(box) << "no cannot-save box";
     EXPECT_TRUE(
         BoxFitsText(*box,
@@ -220,21 +220,21 @@ TEST_F(SettingsTest, FullDiskKeepsTheOldSettingsAndSaysSo) {
                                    "avoid this error."),
                     QMessageBox::NoIcon));
     EXPECT_TRUE(AnswerBox(*box));
-    EXPECT_EQ(WaitForExit(*program, 10000), 0);
-    EXPECT_EQ(WaitForExit(*terminator, 10000), 0);
+    EXPECT_EQ(program->ExitCodeWithin(10000), 0);
+    EXPECT_EQ(terminator->ExitCodeWithin(10000), 0);
     EXPECT_EQ(ReadAll(folder + QStringLiteral("/SVX.dat")), before) << "the old settings are lost";
 }
 
 TEST_F(SettingsTest, TerminateDuringTheFirstRunGreetingEndsTheProgram) {
-    QProcess* program = StartProgram();
+    TChildProcess* program = StartProgram();
     ASSERT_NE(program, nullptr);
-    const std::optional<TWindow> greeting = WaitForBox(program->processId(), GreetingCaption);
+    const std::optional<TWindow> greeting = WaitForBox(program->Pid(), GreetingCaption);
     ASSERT_TRUE(greeting);
     EXPECT_EQ(RunTerminate(), 0);
     // Whether the box is still up or went with the request, the program ends once it is gone.
-    if (const auto stillUp = WaitForBox(program->processId(), GreetingCaption, 500))
+    if (const auto stillUp = WaitForBox(program->Pid(), GreetingCaption, 500))
         AnswerBox(*stillUp);
-    EXPECT_EQ(WaitForExit(*program, 10000), 0)
+    EXPECT_EQ(program->ExitCodeWithin(10000), 0)
         << "the close asked for during the greeting was lost";
     EXPECT_TRUE(QFile::exists(SettingsFile()));
 }

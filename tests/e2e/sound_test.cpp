@@ -16,7 +16,7 @@ protected:
     // Captures three images with wave sounds on both events and tries the finish sound out.
     void CaptureWithSounds(const QString& serverAddress) {
         Sandbox().SetVariable(QStringLiteral("PULSE_SERVER"), serverAddress);
-        QProcess* program = nullptr;
+        TChildProcess* program = nullptr;
         const std::optional<TWindow> window = StartAndWaitForWindow(&program);
         ASSERT_TRUE(window);
         ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("BitmapOut")));
@@ -41,7 +41,7 @@ protected:
         // The window still answers, and it is the program's only window: no box on the way.
         EXPECT_TRUE(SetActive(*window, false));
         const QSize formSize = TFormLayout::Get().FormSize();
-        for (const TWindow& shown : Desktop().WindowsOf(program->processId()))
+        for (const TWindow& shown : Desktop().WindowsOf(program->Pid()))
             EXPECT_EQ(shown.Geometry.size(), formSize) << shown.Describe().toStdString();
     }
 };
@@ -83,7 +83,7 @@ TEST_F(SoundTest, AStalledServerHoldsUpNeitherTheWindowNorTheEnd) {
         ASSERT_TRUE(server.Ok()) << server.Problem().toStdString();
         ASSERT_TRUE(server.StartRecording());
         Sandbox().SetVariable(QStringLiteral("PULSE_SERVER"), server.Address());
-        QProcess* program = nullptr;
+        TChildProcess* program = nullptr;
         const std::optional<TWindow> window = StartAndWaitForWindow(&program);
         ASSERT_TRUE(window);
         ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("BitmapOut")));
@@ -105,7 +105,7 @@ TEST_F(SoundTest, AStalledServerHoldsUpNeitherTheWindowNorTheEnd) {
         EXPECT_TRUE(SamePixels(image, WaitForImageFile(Home() + QStringLiteral("/SV0001.bmp"))));
         EXPECT_TRUE(SetActive(*window, false)) << "the window does not answer";
         EXPECT_EQ(RunTerminate(60000), 0);
-        EXPECT_EQ(WaitForExit(*program, 60000), 0) << "the program does not end";
+        EXPECT_EQ(program->ExitCodeWithin(60000), 0) << "the program does not end";
         EXPECT_TRUE(QFile::exists(settings)) << "the settings were not written";
         (server.*c.Stall)(false);
     }

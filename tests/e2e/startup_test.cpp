@@ -29,17 +29,17 @@ using StartupTest = TE2ETest;
 TEST_F(StartupTest, ShowsSplashThenWindowWhoseCaptionFollowsActivate) {
     // A first run's greeting closes the splash at once: the splash is looked for on the start
     // after it, which reads the stored settings.
-    QProcess* firstRun = nullptr;
+    TChildProcess* firstRun = nullptr;
     const std::optional<TWindow> firstWindow = StartAndWaitForWindow(&firstRun);
     ASSERT_TRUE(firstWindow);
     // The factory values start minimised, which a later start honours.
     ASSERT_TRUE(SetChecked(*firstWindow, QStringLiteral("OptStartMinimized"), false));
     ASSERT_EQ(RunTerminate(), 0);
-    ASSERT_EQ(WaitForExit(*firstRun, 10000), 0);
+    ASSERT_EQ(firstRun->ExitCodeWithin(10000), 0);
 
     TMapWatcher shown(Desktop().Environment().value(QStringLiteral("DISPLAY")));
     ASSERT_TRUE(shown.IsValid());
-    QProcess* program = StartProgram();
+    TChildProcess* program = StartProgram();
     ASSERT_NE(program, nullptr);
     QList<TWindow> seen;
     const std::optional<TWindow> window = WaitForMainWindow(*program, 15000, &seen);
@@ -47,7 +47,7 @@ TEST_F(StartupTest, ShowsSplashThenWindowWhoseCaptionFollowsActivate) {
     EXPECT_TRUE(shown.ShownSizes().contains(SplashSize))
         << "no 378x292 splash before the window; seen: " << Describe(seen);
     // The splash has gone once the window is up.
-    EXPECT_FALSE(SplashAmong(Desktop().WindowsOf(program->processId())));
+    EXPECT_FALSE(SplashAmong(Desktop().WindowsOf(program->Pid())));
     // A dock shows the application's icon and matches the window to its launcher.
     const TToolResult properties =
         RunTool(QStringLiteral("xprop"),
@@ -81,7 +81,7 @@ TEST_F(StartupTest, AnyArgumentSuppressesSplashAndIsOtherwiseIgnored) {
         SCOPED_TRACE("arguments: " + arguments.join(' ').toStdString());
         TMapWatcher shown(Desktop().Environment().value(QStringLiteral("DISPLAY")));
         ASSERT_TRUE(shown.IsValid());
-        QProcess* program = StartProgram(arguments);
+        TChildProcess* program = StartProgram(arguments);
         ASSERT_NE(program, nullptr);
         QList<TWindow> seen;
         const std::optional<TWindow> window = WaitForMainWindow(*program, 15000, &seen);
@@ -91,14 +91,14 @@ TEST_F(StartupTest, AnyArgumentSuppressesSplashAndIsOtherwiseIgnored) {
             << "splash shown although an argument was given";
         // It runs as a first instance like any other: -terminate reaches it.
         EXPECT_EQ(RunTerminate(), 0);
-        EXPECT_EQ(WaitForExit(*program, 10000), 0);
+        EXPECT_EQ(program->ExitCodeWithin(10000), 0);
         // The next start is a first run again (the stored factory values start minimised).
         QFile::remove(Sandbox().PathOf(QStringLiteral("bin/SVX.dat")));
     }
 }
 
 TEST_F(StartupTest, SecondStartReportsAlreadyRunningAndLeavesFirstAlone) {
-    QProcess* first = nullptr;
+    TChildProcess* first = nullptr;
     const std::optional<TWindow> mainWindow = StartAndWaitForWindow(&first);
     ASSERT_TRUE(mainWindow);
 
@@ -107,63 +107,62 @@ TEST_F(StartupTest, SecondStartReportsAlreadyRunningAndLeavesFirstAlone) {
     for (const QStringList& arguments : {QStringList{}, QStringList{QStringLiteral("-Terminate")},
                                          QStringList{"-reverse", "-terminate"}}) {
         SCOPED_TRACE("second start with arguments: " + arguments.join(' ').toStdString());
-        QProcess* second = StartProgram(arguments);
+        TChildProcess* second = StartProgram(arguments);
         ASSERT_NE(second, nullptr);
-        const std::optional<TWindow> box = WaitForBox(second->processId(), AlreadyRunningCaption);
+        const std::optional<TWindow> box = WaitForBox(second->Pid(), AlreadyRunningCaption);
         ASSERT_TRUE(box) << "no \"already running\" box; windows of the second start: "
-                         << Describe(Desktop().WindowsOf(second->processId()));
+                         << Describe(Desktop().WindowsOf(second->Pid()));
         // A box, not a second main window, and it waits for the user.
         EXPECT_TRUE(BoxFitsText(*box, QStringLiteral("Snapvault is already running!"),
                                 QMessageBox::Critical));
-        EXPECT_TRUE(IsRunning(*second)) << "the box must wait for an answer";
+        EXPECT_TRUE(second->Running()) << "the box must wait for an answer";
         ASSERT_TRUE(AnswerBox(*box));
-        EXPECT_EQ(WaitForExit(*second, 5000), 0);
-        EXPECT_TRUE(IsRunning(*first)) << "the first instance ended";
+        EXPECT_EQ(second->ExitCodeWithin(5000), 0);
+        EXPECT_TRUE(first->Running()) << "the first instance ended";
     }
     // ... and it still answers to -terminate: the second start took nothing away from it.
     EXPECT_EQ(RunTerminate(), 0);
-    EXPECT_EQ(WaitForExit(*first, 10000), 0);
+    EXPECT_EQ(first->ExitCodeWithin(10000), 0);
 }
 
 TEST_F(StartupTest, TerminateClosesRunningInstance) {
-    QProcess* first = nullptr;
+    TChildProcess* first = nullptr;
     const std::optional<TWindow> mainWindow = StartAndWaitForWindow(&first);
     ASSERT_TRUE(mainWindow);
 
-    QProcess* terminator = StartProgram({QStringLiteral("-terminate")});
+    TChildProcess* terminator = StartProgram({QStringLiteral("-terminate")});
     ASSERT_NE(terminator, nullptr);
-    EXPECT_EQ(WaitForExit(*terminator, 10000), 0);
-    EXPECT_EQ(WaitForExit(*first, 10000), 0) << "the first instance did not end normally";
-    EXPECT_TRUE(Desktop().WindowsOf(first->processId()).isEmpty());
+    EXPECT_EQ(terminator->ExitCodeWithin(10000), 0);
+    EXPECT_EQ(first->ExitCodeWithin(10000), 0) << "the first instance did not end normally";
+    EXPECT_TRUE(Desktop().WindowsOf(first->Pid()).isEmpty());
 }
 
 TEST_F(StartupTest, TerminateWithNothingRunningEndsWithoutWindow) {
     TMapWatcher shown(Desktop().Environment().value(QStringLiteral("DISPLAY")));
     ASSERT_TRUE(shown.IsValid());
-    QProcess* terminator = StartProgram({QStringLiteral("-terminate")});
+    TChildProcess* terminator = StartProgram({QStringLiteral("-terminate")});
     ASSERT_NE(terminator, nullptr);
-    EXPECT_EQ(WaitForExit(*terminator, 60000), 0);
+    EXPECT_EQ(terminator->ExitCodeWithin(60000), 0);
     // Nothing else runs on the display meanwhile: any window shown was the program's.
     EXPECT_TRUE(shown.ShownSizes().isEmpty()) << "windows shown: " << shown.ShownSizes().size();
 }
 
 TEST_F(StartupTest, KilledInstanceDoesNotBlockNextStart) {
-    QProcess* crashed = nullptr;
+    TChildProcess* crashed = nullptr;
     ASSERT_TRUE(StartAndWaitForWindow(&crashed));
-    crashed->kill(); // SIGKILL: no shutdown runs, the lock and the server socket stay behind
-    ASSERT_TRUE(crashed->waitForFinished(5000));
+    crashed->Kill(); // SIGKILL: no shutdown runs, the lock and the server socket stay behind
 
-    QProcess* next = nullptr;
+    TChildProcess* next = nullptr;
     const std::optional<TWindow> mainWindow = StartAndWaitForWindow(&next);
     ASSERT_TRUE(mainWindow) << "the next start shows no main window";
-    for (const TWindow& window : Desktop().WindowsOf(next->processId())) {
+    for (const TWindow& window : Desktop().WindowsOf(next->Pid())) {
         if (window.Id != mainWindow->Id) {
             EXPECT_NE(window.Name, AlreadyRunningCaption) << window.Describe().toStdString();
         }
     }
     // The new instance took over the name a later -terminate looks for.
     EXPECT_EQ(RunTerminate(), 0);
-    EXPECT_EQ(WaitForExit(*next, 10000), 0);
+    EXPECT_EQ(next->ExitCodeWithin(10000), 0);
 }
 
 TEST_F(StartupTest, DisplayItCannotPaintOnIsRefusedBeforeAnyWindow) {

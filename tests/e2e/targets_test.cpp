@@ -20,7 +20,7 @@ QString SystemText(int code) {
 using TargetTest = TE2ETest;
 
 TEST_F(TargetTest, MissingFolderIsReportedAndCaptureGoesOn) {
-    QProcess* program = nullptr;
+    TChildProcess* program = nullptr;
     const std::optional<TWindow> window = StartAndWaitForWindow(&program);
     ASSERT_TRUE(window);
     ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("JpgOut")));
@@ -30,13 +30,13 @@ TEST_F(TargetTest, MissingFolderIsReportedAndCaptureGoesOn) {
 
     ASSERT_TRUE(CopyImage(PatternImage(50, 40, 1)));
     // The caption is the system's text for the failure.
-    const std::optional<TWindow> box = WaitForBox(program->processId(), SystemText(ENOENT));
+    const std::optional<TWindow> box = WaitForBox(program->Pid(), SystemText(ENOENT));
     ASSERT_TRUE(box) << "no error box captioned \"" << SystemText(ENOENT).toStdString() << "\"";
     EXPECT_TRUE(BoxFitsText(
         *box, QStringLiteral("Datei %1SV0000.jpg kann nicht erstellt werden").arg(folder),
         QMessageBox::Information));
     ASSERT_TRUE(AnswerBox(*box));
-    EXPECT_TRUE(IsRunning(*program));
+    EXPECT_TRUE(program->Running());
 
     // Once the folder exists the next copy is saved there.
     ASSERT_TRUE(QDir().mkpath(folder));
@@ -55,7 +55,7 @@ TEST_F(TargetTest, FullDiskIsReportedAndLeavesNoPartialFile) {
     if (!tiny.Mounted())
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
 
-    QProcess* program = nullptr;
+    TChildProcess* program = nullptr;
     const std::optional<TWindow> window = StartAndWaitForWindow(&program);
     ASSERT_TRUE(window);
     ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("BitmapOut")));
@@ -64,7 +64,7 @@ TEST_F(TargetTest, FullDiskIsReportedAndLeavesNoPartialFile) {
 
     // 200x150 at 24 bits is about 88 KiB: more than the file system holds.
     ASSERT_TRUE(CopyImage(PatternImage(200, 150, 3)));
-    const std::optional<TWindow> box = WaitForBox(program->processId(), SystemText(ENOSPC));
+    const std::optional<TWindow> box = WaitForBox(program->Pid(), SystemText(ENOSPC));
     ASSERT_TRUE(box) << "no error box captioned \"" << SystemText(ENOSPC).toStdString() << "\"";
     EXPECT_TRUE(BoxFitsText(*box, QStringLiteral("Stream-Write-Fehler"), QMessageBox::Information));
     // The part that was written is gone before the user is told.
@@ -77,11 +77,11 @@ TEST_F(TargetTest, FullDiskIsReportedAndLeavesNoPartialFile) {
     ASSERT_TRUE(CopyImage(small));
     const QImage saved = WaitForImageFile(folder + QStringLiteral("/SV0000.bmp"));
     EXPECT_TRUE(SamePixels(small, saved));
-    EXPECT_TRUE(IsRunning(*program));
+    EXPECT_TRUE(program->Running());
 }
 
 TEST_F(TargetTest, TerminateWithAnErrorBoxOpenEndsTheProgram) {
-    QProcess* program = nullptr;
+    TChildProcess* program = nullptr;
     const std::optional<TWindow> window = StartAndWaitForWindow(&program);
     ASSERT_TRUE(window);
     ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("BitmapOut")));
@@ -89,8 +89,8 @@ TEST_F(TargetTest, TerminateWithAnErrorBoxOpenEndsTheProgram) {
     ASSERT_TRUE(TypeInto(*window, QStringLiteral("OutputDirEdit"), folder));
     ASSERT_TRUE(SetActive(*window, true));
     ASSERT_TRUE(CopyImage(PatternImage(50, 40, 5)));
-    ASSERT_TRUE(WaitForBox(program->processId(), SystemText(ENOENT), 60000));
+    ASSERT_TRUE(WaitForBox(program->Pid(), SystemText(ENOENT), 60000));
     // The save waits for its box; the request to end must not wait for the user.
     EXPECT_EQ(RunTerminate(60000), 0);
-    EXPECT_EQ(WaitForExit(*program, 60000), 0);
+    EXPECT_EQ(program->ExitCodeWithin(60000), 0);
 }

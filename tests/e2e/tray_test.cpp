@@ -36,7 +36,7 @@ protected:
         QList<TWindow> icons;
         WaitUntil(
             [&] {
-                icons = Desktop().EmbeddedWindowsOf(Program->processId());
+                icons = Desktop().EmbeddedWindowsOf(Program->Pid());
                 return !icons.isEmpty();
             },
             IconTimeoutMs);
@@ -59,7 +59,7 @@ protected:
         return seen.toStdString();
     }
 
-    QProcess* Program = nullptr;
+    TChildProcess* Program = nullptr;
     std::optional<TWindow> Window;
     std::optional<TWindow> Icon;
 };
@@ -83,12 +83,12 @@ TEST_F(TrayTest, IconShowsOnOffAndSavingAndItsMenuQuits) {
     ASSERT_TRUE(Desktop().ClickAt(Centre(*Icon), 3));
     const std::optional<TWindow> menu = Desktop().WaitForWindow(
         [&](const TWindow& window) {
-            return window.Pid == Program->processId() && window.Id != Window->Id;
+            return window.Pid == Program->Pid() && window.Id != Window->Id;
         },
         IconTimeoutMs);
     ASSERT_TRUE(menu) << "no menu after a right click on the icon";
     ASSERT_TRUE(Desktop().Keys({QStringLiteral("q")}));
-    EXPECT_EQ(WaitForExit(*Program, 15000), std::optional<int>(0));
+    EXPECT_EQ(Program->ExitCodeWithin(15000), std::optional<int>(0));
 }
 
 TEST_F(TrayTest, MinimisedWindowLeavesTheTaskbarAndStaysReachable) {
@@ -113,11 +113,10 @@ TEST_F(TrayTest, MinimisedWindowLeavesTheTaskbarAndStaysReachable) {
     const bool trayBack = StartTray();
     EXPECT_TRUE(shown) << "the window stays hidden without a tray";
     ASSERT_TRUE(trayBack);
-    EXPECT_TRUE(
-        WaitUntil([&] { return Desktop().EmbeddedWindowsOf(Program->processId()).size() == 1; },
-                  IconTimeoutMs))
+    EXPECT_TRUE(WaitUntil([&] { return Desktop().EmbeddedWindowsOf(Program->Pid()).size() == 1; },
+                          IconTimeoutMs))
         << "no icon in the restarted tray";
-    EXPECT_TRUE(IsRunning(*Program));
+    EXPECT_TRUE(Program->Running());
 }
 
 // A panel that hosts StatusNotifierItems (swaybar, on a session bus of the test's own) starts
@@ -141,8 +140,7 @@ TEST_F(TrayTest, ItemReachesAPanelThatStartsLaterAndAnswersItOverTheBus) {
               nullptr);
     QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("panel"));
     ASSERT_TRUE(bus.isConnected());
-    const QString item =
-        QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(Program->processId());
+    const QString item = QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(Program->Pid());
     EXPECT_TRUE(WaitUntil(
         [&] {
             // Asked afresh each time: the panel's watcher is not there at first.
@@ -156,8 +154,8 @@ TEST_F(TrayTest, ItemReachesAPanelThatStartsLaterAndAnswersItOverTheBus) {
         },
         IconTimeoutMs))
         << "the item is not registered with the panel";
-    EXPECT_TRUE(WaitUntil(
-        [&] { return Desktop().EmbeddedWindowsOf(Program->processId()).isEmpty(); }, IconTimeoutMs))
+    EXPECT_TRUE(WaitUntil([&] { return Desktop().EmbeddedWindowsOf(Program->Pid()).isEmpty(); },
+                          IconTimeoutMs))
         << "the icon stays in the XEmbed tray as well";
 
     QDBusInterface sni(item, QStringLiteral("/StatusNotifierItem"),
@@ -219,5 +217,5 @@ TEST_F(TrayTest, ItemReachesAPanelThatStartsLaterAndAnswersItOverTheBus) {
                                             QStringLiteral("com.canonical.dbusmenu"),
                                             QStringLiteral("Event"))
              << 3 << QStringLiteral("clicked") << QVariant::fromValue(QDBusVariant(0)) << 0u);
-    EXPECT_EQ(WaitForExit(*Program, 15000), std::optional<int>(0));
+    EXPECT_EQ(Program->ExitCodeWithin(15000), std::optional<int>(0));
 }

@@ -46,7 +46,7 @@ protected:
 
     // Starts the program saving BMP files and switches capture on; then a terminal, a native
     // Wayland window, takes the focus.
-    ::testing::AssertionResult StartCapturingBehindTerminal(QProcess** program = nullptr) {
+    ::testing::AssertionResult StartCapturingBehindTerminal(TChildProcess** program = nullptr) {
         if (auto capturing = StartCapturing(QStringLiteral("BitmapOut"), program); !capturing)
             return capturing;
         if (FChildren.Start(QStringLiteral("foot"),
@@ -73,10 +73,10 @@ protected:
     }
 
     // Whether the program still runs with no window but its main window (no error box).
-    ::testing::AssertionResult RunsWithoutBox(QProcess& program) {
-        if (!IsRunning(program))
+    ::testing::AssertionResult RunsWithoutBox(TChildProcess& program) {
+        if (!program.Running())
             return ::testing::AssertionFailure() << "the program has ended";
-        const QList<TWindow> windows = Desktop().WindowsOf(program.processId());
+        const QList<TWindow> windows = Desktop().WindowsOf(program.Pid());
         for (const TWindow& window : windows)
             if (window.Geometry.size() != TFormLayout::Get().FormSize())
                 return ::testing::AssertionFailure()
@@ -94,7 +94,7 @@ std::unique_ptr<TWaylandSession> WaylandCaptureTest::FSway;
 TEST_F(WaylandCaptureTest, PicturesCopiedInWaylandWindowsAreSavedAndNothingElse) {
     // On the clipboard before the program starts, while capture is still off: not saved.
     ASSERT_TRUE(CopyPicture(PatternImage(200, 150, 1)));
-    QProcess* program = nullptr;
+    TChildProcess* program = nullptr;
     ASSERT_TRUE(StartCapturingBehindTerminal(&program));
 
     // None of these is a picture copied to the clipboard: no file, no box.
@@ -108,7 +108,7 @@ TEST_F(WaylandCaptureTest, PicturesCopiedInWaylandWindowsAreSavedAndNothingElse)
     ASSERT_TRUE(WaylandCopy(
         QStringLiteral("echo 'not a PNG' | exec wl-copy --foreground --type image/png")));
     const std::optional<TWindow> box =
-        WaitForBox(program->processId(), QStringLiteral("An error has occurred"));
+        WaitForBox(program->Pid(), QStringLiteral("An error has occurred"));
     ASSERT_TRUE(box);
     EXPECT_TRUE(AnswerBox(*box));
     const QImage copied = PatternImage(131, 77, 2);
@@ -132,7 +132,7 @@ TEST_F(WaylandCaptureTest, PicturesCopiedInWaylandWindowsAreSavedAndNothingElse)
     EXPECT_TRUE(RunsWithoutBox(*program));
     // The watcher's thread ends with the program.
     EXPECT_EQ(RunTerminate(), 0);
-    EXPECT_EQ(WaitForExit(*program, 20000), 0);
+    EXPECT_EQ(program->ExitCodeWithin(20000), 0);
 }
 
 TEST_F(WaylandCaptureTest, TenCopiesATenthOfASecondApartGiveTenFiles) {
@@ -152,7 +152,7 @@ TEST_F(WaylandCaptureTest, TenCopiesATenthOfASecondApartGiveTenFiles) {
 }
 
 TEST_F(WaylandCaptureTest, SourceThatNeverDeliversHoldsNothingUp) {
-    QProcess* program = nullptr;
+    TChildProcess* program = nullptr;
     ASSERT_TRUE(StartCapturingBehindTerminal(&program));
     ASSERT_NE(FChildren.Start(QStringLiteral(SVX_STALLED_SOURCE), {QStringLiteral("image/png")},
                               FWayland),
@@ -160,7 +160,7 @@ TEST_F(WaylandCaptureTest, SourceThatNeverDeliversHoldsNothingUp) {
     // The stalled source keeps its pipe open for good: the wait for it has an end, and then it
     // is a failed transfer, whose box shows that the window still answers.
     const std::optional<TWindow> box =
-        WaitForBox(program->processId(), QStringLiteral("An error has occurred"));
+        WaitForBox(program->Pid(), QStringLiteral("An error has occurred"));
     ASSERT_TRUE(box);
     EXPECT_TRUE(AnswerBox(*box));
     const QImage copied = PatternImage(70, 50, 4);
@@ -171,7 +171,7 @@ TEST_F(WaylandCaptureTest, SourceThatNeverDeliversHoldsNothingUp) {
 }
 
 TEST_F(WaylandCaptureTest, CompositorGoingAwayEndsCaptureQuietly) {
-    QProcess* program = nullptr;
+    TChildProcess* program = nullptr;
     ASSERT_TRUE(StartCapturingBehindTerminal(&program));
     FChildren.StopAll();
     FSway->Stop();
@@ -179,5 +179,5 @@ TEST_F(WaylandCaptureTest, CompositorGoingAwayEndsCaptureQuietly) {
     EXPECT_TRUE(RunsWithoutBox(*program));
     EXPECT_TRUE(ImageFilesIn(Home()).isEmpty());
     EXPECT_EQ(RunTerminate(), 0);
-    EXPECT_EQ(WaitForExit(*program, 20000), 0);
+    EXPECT_EQ(program->ExitCodeWithin(20000), 0);
 }

@@ -16,28 +16,23 @@ TChildProcess::~TChildProcess() {
 }
 
 bool TChildProcess::Start(const QString& program, const QStringList& arguments,
-                          const QProcessEnvironment& environment, TErrors errors) {
-    int pipe[2];
-    if (::pipe2(pipe, O_CLOEXEC) != 0)
+                          const QProcessEnvironment& environment, TErrors errors,
+                          const QString& logFile) {
+    int ends[2] = {-1, -1}; // reading, writing
+    const bool opened =
+        logFile.isEmpty()
+            ? ::pipe2(ends, O_CLOEXEC) == 0
+            : (ends[1] = ::open(QFile::encodeName(logFile).constData(),
+                                O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644)) >= 0;
+    if (!opened)
         return false;
     const bool started =
-        Launch(program, arguments, environment, pipe[1], errors == TErrors::Merged);
-    ::close(pipe[1]);
+        Launch(program, arguments, environment, ends[1], errors == TErrors::Merged);
+    ::close(ends[1]);
     if (started)
-        FOutput = pipe[0];
-    else
-        ::close(pipe[0]);
-    return started;
-}
-
-bool TChildProcess::StartLogged(const QString& program, const QStringList& arguments,
-                                const QProcessEnvironment& environment, const QString& logFile) {
-    const int log = ::open(QFile::encodeName(logFile).constData(),
-                           O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (log < 0)
-        return false;
-    const bool started = Launch(program, arguments, environment, log, true);
-    ::close(log);
+        FOutput = ends[0];
+    else if (ends[0] >= 0)
+        ::close(ends[0]);
     return started;
 }
 
@@ -64,7 +59,8 @@ bool TChildProcess::Launch(const QString& program, const QStringList& arguments,
         envp.push_back(variable.data());
     envp.push_back(nullptr);
 
-    FPid = ::fork();
+    FExitCode = -1;
+    FPid = FStarted = ::fork();
     if (FPid == 0) {
         ::dup2(output, STDOUT_FILENO);
         if (mergeErrors)
@@ -97,47 +93,50 @@ bool TChildProcess::Signal(int signalNumber) const {
     return FPid > 0 && ::kill(FPid, signalNumber) == 0;
 }
 
-int TChildProcess::WaitForExit(QByteArray* output) {
+bool TChildProcess::Reap(int options) {
     if (FPid <= 0)
-        return -1;
-    QByteArray ignored;
-    while (ReadMore(output != nullptr ? *output : ignored, -1))
-        ignored.clear();
+        return true;
     int status = 0;
     pid_t ended;
     do {
-        ended = ::waitpid(FPid, &status, 0);
+        ended = ::waitpid(FPid, &status, options);
     } while (ended < 0 && errno == EINTR);
+    if (ended == 0)
+        return false;
+    FExitCode = ended > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     FPid = -1;
-    Kill();
-    return ended > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return true;
 }
 
-bool TChildProcess::Running() {
-    if (FPid <= 0)
-        return false;
-    if (::waitpid(FPid, nullptr, WNOHANG) == 0)
-        return true;
-    FPid = -1;
-    return false;
+int TChildProcess::WaitForExit(QByteArray* output) {
+    QByteArray ignored;
+    while (ReadMore(output != nullptr ? *output : ignored, -1))
+        ignored.clear();
+    Reap(0);
+    Kill();
+    return FExitCode;
+}
+
+std::optional<int> TChildProcess::ExitCodeWithin(int timeoutMs) {
+    for (int waited = 0; Running(); waited += 10) {
+        if (waited >= timeoutMs)
+            return std::nullopt;
+        ::usleep(10000);
+    }
+    return FExitCode >= 0 ? std::optional<int>(FExitCode) : std::nullopt;
 }
 
 void TChildProcess::Stop(int graceMs) {
     if (Signal(SIGTERM)) {
         Signal(SIGCONT); // a stopped program cannot end
-        for (int waited = 0; waited < graceMs && Running(); waited += 10)
-            ::usleep(10000);
+        ExitCodeWithin(graceMs);
     }
     Kill();
 }
 
 void TChildProcess::Kill() {
-    if (FPid > 0) {
-        ::kill(FPid, SIGKILL);
-        while (::waitpid(FPid, nullptr, 0) < 0 && errno == EINTR) {
-        }
-    }
-    FPid = -1;
+    if (Signal(SIGKILL))
+        Reap(0);
     if (FOutput >= 0)
         ::close(FOutput);
     FOutput = -1;

@@ -47,8 +47,9 @@ bool TDaemon::Start(const TOptions& options) {
         environment.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
     environment.insert(QStringLiteral("HOME"), Runtime());
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), Runtime());
-    if (!FProcess.StartLogged(program, arguments, environment,
-                              FilePath(FName + QStringLiteral(".log")))) {
+    QFile::remove(FilePath(FName + QStringLiteral(".log"))); // a restart's probes read it afresh
+    if (!FProcess.Start(program, arguments, environment, TChildProcess::TErrors::Merged,
+                        FilePath(FName + QStringLiteral(".log")))) {
         FProblem = QStringLiteral("%1 cannot be started").arg(options.Program);
         return false;
     }
