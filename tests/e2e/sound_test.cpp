@@ -71,7 +71,6 @@ TEST_F(SoundTest, AStalledServerHoldsUpNeitherTheWindowNorTheEnd) {
         bool (TPrivateSoundServer::*Stall)(bool);
     } cases[] = {
         {"daemon stopped, wave files", "BeepWav", &TPrivateSoundServer::Freeze},
-        {"sink suspended, wave files", "BeepWav", &TPrivateSoundServer::SuspendSink},
         {"daemon stopped, standard sounds", "BeepStd", &TPrivateSoundServer::Freeze},
     };
     for (const auto& c : cases) {

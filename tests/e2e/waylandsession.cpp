@@ -20,15 +20,6 @@ namespace {
 constexpr int StartTimeoutMs = 30000;
 const QString SocketName = QStringLiteral("wayland-svx");
 
-// Writes a file the daemon reads, whoever it runs as.
-bool WriteShared(const QString& path, const QByteArray& contents) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size() &&
-           file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                               QFile::ReadOther | QFile::ExeOwner | QFile::ExeGroup |
-                               QFile::ExeOther);
-}
-
 QString TestUser() {
     const passwd* user = getpwuid(geteuid());
     return user != nullptr ? QString::fromLocal8Bit(user->pw_name) : QString();
@@ -54,8 +45,7 @@ bool TSessionBus::Start() {
     options.Ready = [](TDaemon& daemon) {
         return QFile::exists(daemon.RuntimePath(QStringLiteral("bus")));
     };
-    return WriteShared(FDaemon.FilePath(QStringLiteral("bus.conf")), config) &&
-           FDaemon.Start(options);
+    return FDaemon.WriteFile(QStringLiteral("bus.conf"), config) && FDaemon.Start(options);
 }
 
 QString TSessionBus::Address() const {
@@ -84,9 +74,9 @@ bool TWaylandSession::StartSway() {
     // XWayland runs from the start, as on a desktop where X11 programs may come at any time. The
     // bar "tray" hosts StatusNotifierItems; its swaybar is started by the tests when they want a
     // panel, so its process is not started with the session.
-    if (!WriteShared(FCompositor.FilePath(QStringLiteral("config")),
-                     "xwayland force\nbar {\n  id tray\n  swaybar_command true\n"
-                     "  tray_output *\n}\n"))
+    if (!FCompositor.WriteFile(QStringLiteral("config"),
+                               "xwayland force\nbar {\n  id tray\n  swaybar_command true\n"
+                               "  tray_output *\n}\n"))
         return false;
     TDaemon::TOptions options;
     options.Program = QStringLiteral("sway");
@@ -181,7 +171,8 @@ bool TWaylandSession::StartKWin() {
     // a copy carries none.
     const QString kwin = FCompositor.FilePath(QStringLiteral("kwin_wayland"));
     QFile installed(QStandardPaths::findExecutable(QStringLiteral("kwin_wayland")));
-    if (!installed.open(QIODevice::ReadOnly) || !WriteShared(kwin, installed.readAll())) {
+    if (!installed.open(QIODevice::ReadOnly) ||
+        !FCompositor.WriteFile(QStringLiteral("kwin_wayland"), installed.readAll())) {
         FProblem = QStringLiteral("kwin_wayland is not installed");
         return false;
     }
@@ -262,14 +253,16 @@ bool TWaylandSession::Focus(const QString& appId) {
             const QString name = QStringLiteral("svx-focus-%1").arg(++FScripts);
             marker = QStringLiteral("focused ") + name;
             const QString script = FCompositor.FilePath(name + QStringLiteral(".js"));
-            WriteShared(script, QStringLiteral("for (const c of workspace.clientList())\n"
-                                               "    if (c.resourceClass == '%1')\n"
-                                               "        workspace.activeClient = c;\n"
-                                               "if (workspace.activeClient &&\n"
-                                               "    workspace.activeClient.resourceClass == '%1')\n"
-                                               "    print('%2');\n")
-                                    .arg(appId, marker)
-                                    .toUtf8());
+            FCompositor.WriteFile(
+                name + QStringLiteral(".js"),
+                QStringLiteral("for (const c of workspace.clientList())\n"
+                               "    if (c.resourceClass == '%1')\n"
+                               "        workspace.activeClient = c;\n"
+                               "if (workspace.activeClient &&\n"
+                               "    workspace.activeClient.resourceClass == '%1')\n"
+                               "    print('%2');\n")
+                    .arg(appId, marker)
+                    .toUtf8());
             scripting.call(QStringLiteral("loadScript"), script, name);
             scripting.call(QStringLiteral("start"));
             return false;

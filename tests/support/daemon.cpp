@@ -20,6 +20,14 @@ QByteArray TDaemon::Log() const {
     return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
 }
 
+bool TDaemon::WriteFile(const QString& name, const QByteArray& contents) const {
+    QFile file(FilePath(name));
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size() &&
+           file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                               QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                               QFile::ExeOther);
+}
+
 bool TDaemon::Start(const TOptions& options) {
     if (!FFolder.isValid())
         return false;

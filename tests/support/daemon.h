@@ -43,8 +43,10 @@ public:
     bool Signal(int signalNumber) const { return FProcess.Signal(signalNumber); }
     QString Problem() const { return FProblem; }
 
-    // A file of the daemon's folder, readable by the daemon whoever it runs as (configuration).
+    // A file of the daemon's folder (configuration), and writing one that the daemon can read
+    // and run whoever it runs as.
     QString FilePath(const QString& name) const { return FFolder.filePath(name); }
+    bool WriteFile(const QString& name, const QByteArray& contents) const;
     // The private runtime folder, and a path in it.
     QString Runtime() const { return FFolder.filePath(QStringLiteral("runtime")); }
     QString RuntimePath(const QString& name) const { return Runtime() + QLatin1Char('/') + name; }

@@ -142,19 +142,6 @@ TEST_F(Capture, LabelsShowThePictureAsCaptured) {
     WaitForSaves();
 }
 
-TEST_F(Capture, PictureThatCannotBeScaledIsSavedAsCaptured) {
-    Form.OptActivate->setChecked(true);
-    Form.OptResizeTo->setCurrentIndex(4); // 1024x768
-    Form.OptResizeUp->setChecked(true);
-    Form.OptAR->setChecked(true);
-    Form.OptARExp->setChecked(true);
-    // Covering 1024 x 768 with its proportions would take a 1024 x 3,072,000 picture.
-    Clipboard().SetImage(Picture(1, 3000));
-    WaitForSaves();
-    EXPECT_TRUE(Boxes().isEmpty());
-    EXPECT_EQ(QImage(Output + "/SV0000.bmp").size(), QSize(1, 3000));
-}
-
 TEST_F(Capture, SmallPicturesAreDroppedUnseen) {
     Form.OptActivate->setChecked(true);
     Form.OptMinImageSize->setCurrentIndex(2); // 640 x 480
