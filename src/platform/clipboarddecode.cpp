@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QtEndian>
 #include <iterator>
 
 namespace {
@@ -48,6 +49,29 @@ void SetAllocationLimit() {
     (void)done;
 }
 
+// The most pixels one byte of a complete picture can stand for: deflate's best ratio (1032:1)
+// at one bit a pixel, as in a PNG of one colour. GIF's codes, JPEG's and BMP's runs pack fewer.
+constexpr qint64 MaxPixelsPerByte = 8 * 1032;
+
+// The size the reader fills: a GIF's decoder paints the logical screen (bytes 6 to 9, read
+// whatever the signature), which may be far larger than the first frame that size() reports.
+QSize FilledSize(const QByteArray& bytes, const TImageType& type, const QSize& declared) {
+    if (qstrcmp(type.Format, "gif") != 0 || bytes.size() < 10)
+        return declared;
+    const auto* header = reinterpret_cast<const uchar*>(bytes.constData());
+    return declared.expandedTo(
+        QSize(qFromLittleEndian<quint16>(header + 6), qFromLittleEndian<quint16>(header + 8)));
+}
+
+// A size the bytes can hold: within the sides, and no more pixels than they can describe. A
+// header that claims more (cut off after it, or a tiny frame on a huge screen) would have the
+// reader reserve and paint memory the input never fills.
+bool Holds(const QSize& size, qint64 bytes) {
+    return size.isValid() && !size.isEmpty() && size.width() <= MaxClipboardSide &&
+           size.height() <= MaxClipboardSide &&
+           qint64(size.width()) * size.height() <= bytes * MaxPixelsPerByte;
+}
+
 } // namespace
 
 QStringList DecodableImageTypes() {
@@ -78,8 +102,7 @@ std::optional<QImage> DecodeClipboardImage(const QByteArray& bytes, const QStrin
     // The declared size decides before any pixel memory is taken; a reader that cannot tell it
     // does not get to decode.
     const QSize declared = reader.size();
-    if (!declared.isValid() || declared.isEmpty() || declared.width() > MaxClipboardSide ||
-        declared.height() > MaxClipboardSide)
+    if (!declared.isValid() || !Holds(FilledSize(bytes, *type, declared), bytes.size()))
         return std::nullopt;
     QImage image;
     if (!reader.read(&image) || image.isNull())

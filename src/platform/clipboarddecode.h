@@ -25,6 +25,7 @@ QStringList DecodableImageTypes();
 QString PreferredImageType(const QStringList& offered);
 
 // The picture that bytes offered as mimeType decode to, or nothing when they do not (a type we do
-// not decode, garbage, a declared size over the bounds above). The format is taken from the
-// type, never guessed from the content, so no other reader ever parses clipboard bytes.
+// not decode, garbage, a declared size over the bounds above or more pixels than the bytes can
+// describe). The format is taken from the type, never guessed from the content, so no other
+// reader ever parses clipboard bytes.
 std::optional<QImage> DecodeClipboardImage(const QByteArray& bytes, const QString& mimeType);

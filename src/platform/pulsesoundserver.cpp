@@ -12,6 +12,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 // A wave file held open by libsndfile; each playing reads it from the start.
@@ -205,9 +206,10 @@ void TPulseSoundServer::StartPending() {
     pa_buffer_attr buffer{};
     buffer.maxlength = static_cast<uint32_t>(-1);
     buffer.tlength = static_cast<uint32_t>(pa_usec_to_bytes(BufferUsec, &spec));
-    // Play from the first write on: a sound shorter than the buffer would otherwise wait for
-    // the drain before it starts.
-    buffer.prebuf = 0;
+    // The server's own start threshold: a sound shorter than it starts with the drain, which
+    // follows its only write at once. Without one (0), PulseAudio acknowledges a drain only on
+    // sinks that report their underruns, and a stream that is never acknowledged stays.
+    buffer.prebuf = static_cast<uint32_t>(-1);
     buffer.minreq = static_cast<uint32_t>(-1);
     buffer.fragsize = static_cast<uint32_t>(-1);
     if (pa_stream_connect_playback(FStream, nullptr, &buffer, PA_STREAM_ADJUST_LATENCY, nullptr,
@@ -219,12 +221,29 @@ void TPulseSoundServer::DropStream() {
     FPlaying.reset();
     if (FStream == nullptr)
         return;
-    pa_stream_set_state_callback(FStream, nullptr, nullptr);
-    pa_stream_set_write_callback(FStream, nullptr, nullptr);
+    pa_stream* stream = std::exchange(FStream, nullptr);
+    pa_stream_set_write_callback(stream, nullptr, nullptr);
+    if (pa_stream_get_state(stream) == PA_STREAM_CREATING) {
+        // The server has not answered yet, and a stream cannot be disconnected before it has:
+        // it would come alive later with nobody to close it, and stay until we exit. It goes
+        // as soon as the answer comes.
+        pa_stream_set_state_callback(stream, &TPulseSoundServer::ReleaseWhenSettled, nullptr);
+        return;
+    }
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
     // Takes the stream off the sink at once, whatever it still holds; cancels its drain.
-    pa_stream_disconnect(FStream);
-    pa_stream_unref(FStream);
-    FStream = nullptr;
+    pa_stream_disconnect(stream);
+    pa_stream_unref(stream);
+}
+
+void TPulseSoundServer::ReleaseWhenSettled(pa_stream* stream, void*) {
+    const pa_stream_state_t state = pa_stream_get_state(stream);
+    if (state == PA_STREAM_CREATING || state == PA_STREAM_UNCONNECTED)
+        return;
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
+    if (state == PA_STREAM_READY)
+        pa_stream_disconnect(stream);
+    pa_stream_unref(stream);
 }
 
 void TPulseSoundServer::OnStreamState(pa_stream* stream, void* self) {

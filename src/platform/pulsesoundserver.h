@@ -38,6 +38,8 @@ private:
     static void OnWritable(pa_stream* stream, std::size_t bytes, void* self);
     static void OnStreamState(pa_stream* stream, void* self);
     static void OnDrained(pa_stream* stream, int success, void* self);
+    // Closes and lets go of a dropped stream once the server has answered its creation.
+    static void ReleaseWhenSettled(pa_stream* stream, void*);
 
     pa_threaded_mainloop* FLoop = nullptr;
     pa_context* FContext = nullptr;

@@ -315,7 +315,11 @@ std::optional<QByteArray> TXcbSelectionWatcher::TState::Convert(xcb_atom_t targe
     xcb_flush(Connection);
     while (const auto event = NextOfFetch(deadline, XCB_SELECTION_NOTIFY)) {
         const auto& notify = reinterpret_cast<const xcb_selection_notify_event_t&>(*event);
-        if (notify.requestor != Requestor || notify.selection != Clipboard)
+        // Only the answer to this very request: an owner may answer an earlier request of this
+        // fetch twice, or late, and that answer would be taken for this one.
+        if (notify.requestor != Requestor || notify.selection != Clipboard ||
+            notify.target != target || notify.time != time ||
+            (notify.property != Property && notify.property != XCB_ATOM_NONE))
             continue;
         const bool agreed = notify.property != XCB_ATOM_NONE;
         // Only an agreement to send the picture ties what comes back to this change; after a

@@ -85,6 +85,8 @@ TEST(ClipboardDecode, UnsoundOffersAreFailedTransfers) {
         {"too high", Encoded(Filled(1, MaxClipboardSide + 1), "PNG"), "image/png"},
         {"declares 20000 x 20000", PngDeclaring(20000, 20000), "image/png"},
         {"declares 200000 x 200000", PngDeclaring(200000, 200000), "image/png"},
+        {"one pixel on a screen of 16000 x 16000",
+         OnePixelGif.left(6) + "\x80\x3e\x80\x3e" + OnePixelGif.mid(10), "image/gif"},
     };
     for (const auto& c : cases)
         EXPECT_FALSE(DecodeClipboardImage(c.Bytes, c.Type).has_value()) << c.Name;

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -114,6 +115,22 @@ TEST(PulseSoundServer, AStalledServerHoldsNothingUp) {
         {"sink suspended", [](TPrivateSoundServer& d) { return d.SuspendSink(true); },
          [](TPrivateSoundServer& d) { d.SuspendSink(false); }},
         {"daemon gone", [](TPrivateSoundServer& d) { return d.Vanish(); },
+         [](TPrivateSoundServer&) {}},
+        // Streams stopped before they are set up, or played out, go; then others still play.
+        {"300 sounds",
+         [](TPrivateSoundServer&) {
+             TPulseSoundServer many;
+             for (int i = 0; i < 300; ++i)
+                 many.Play(many.OpenWave(ShippedSound("click.wav"))), many.Stop();
+             const QStringList quietThenPlay{
+                 "-c", "! pactl list short sink-inputs | grep -q . && paplay " +
+                           ShippedSound("click.wav")};
+             const auto played = [&] {
+                 TChildProcess sh;
+                 return sh.Start("sh", quietThenPlay) && sh.WaitForExit() == 0;
+             };
+             return QTest::qWaitFor(played, 15000);
+         },
          [](TPrivateSoundServer&) {}},
     };
     QTemporaryDir folder;
