@@ -7,12 +7,26 @@
 #include "traycolours.h"
 #include "waylandsession.h"
 
+#include "platform/dbusmenu.h"
+#include "platform/desktoptraybackend.h"
+
+#include <QAction>
+#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDBusReply>
 #include <QDBusVariant>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QScopeGuard>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -22,7 +36,186 @@ QPoint Centre(const TWindow& window) {
     return window.Geometry.center();
 }
 
+// Runs this process's events until `condition` holds; the objects under test answer the bus here.
+template <typename TCondition> bool Settle(TCondition condition) {
+    return WaitUntil(
+        [&] {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            return condition();
+        },
+        IconTimeoutMs, 1);
+}
+
+// The answer to `call`, waited for while this process goes on answering.
+QDBusMessage Ask(const QDBusConnection& bus, const QDBusMessage& call) {
+    QDBusPendingCall pending = bus.asyncCall(call);
+    Settle([&] { return pending.isFinished(); });
+    return pending.reply();
+}
+
+// A panel's watcher on the test's bus. Like KDE's with no panel running, it claims a host.
+class TFakeWatcher : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ IsStatusNotifierHostRegistered)
+public:
+    bool IsStatusNotifierHostRegistered() const { return ++Asked > 0; }
+    mutable int Asked = 0;
+    QStringList Items; // each registration: sender and path
+
+public slots:
+    void RegisterStatusNotifierItem(const QString& path, const QDBusMessage& message) {
+        Items << message.service() + path;
+    }
+
+signals:
+    void StatusNotifierItemUnregistered(const QString& id);
+};
+
 } // namespace
+
+// The menu as a panel reads it: a changed check mark is sent with its new value, clicks come in
+// groups, and a question about an item that is not there is answered with an error.
+TEST(TrayMenuOnTheBus, SendsChangesAnswersGroupsAndRefusesUnknownItems) {
+    TSessionBus session;
+    ASSERT_TRUE(session.Start()) << session.Problem().toStdString();
+    QDBusConnection program = QDBusConnection::connectToBus(session.Address(), "menu-program");
+    QDBusConnection panel = QDBusConnection::connectToBus(session.Address(), "menu-panel");
+    QMenu menu;
+    QAction* restore = menu.addAction(QStringLiteral("&Restore"));
+    QAction* activate = menu.addAction(QStringLiteral("&Activate"));
+    activate->setCheckable(true);
+    TDBusMenu exported(nullptr);
+    exported.SetMenu(&menu);
+    ASSERT_TRUE(program.registerObject("/MenuBar", &exported, QDBusConnection::ExportAllContents));
+    const auto call = [&](const char* method) {
+        return QDBusMessage::createMethodCall(program.baseService(), "/MenuBar",
+                                              "com.canonical.dbusmenu", method);
+    };
+
+    const QString face =
+        Ask(panel,
+            QDBusMessage::createMethodCall(program.baseService(), "/MenuBar",
+                                           "org.freedesktop.DBus.Introspectable", "Introspect"))
+            .arguments()
+            .value(0)
+            .toString();
+    for (const char* member : {"ItemsPropertiesUpdated", "EventGroup", "AboutToShowGroup"})
+        EXPECT_TRUE(face.contains(QStringLiteral("name=\"%1\"").arg(member))) << member;
+
+    TMenuItemPropertiesList updated;
+    int layouts = 0, restored = 0;
+    QObject::connect(&exported, &TDBusMenu::ItemsPropertiesUpdated,
+                     [&](const TMenuItemPropertiesList& items) { updated += items; });
+    QObject::connect(&exported, &TDBusMenu::LayoutUpdated, [&] { ++layouts; });
+    QObject::connect(restore, &QAction::triggered, [&] { ++restored; });
+    activate->setChecked(true);
+    ASSERT_EQ(updated.size(), 1);
+    EXPECT_EQ(updated[0].Id, 2);
+    EXPECT_EQ(updated[0].Properties.value("toggle-state"), 1);
+    EXPECT_EQ(layouts, 0);
+    menu.addAction(QStringLiteral("&Quit"));
+    EXPECT_EQ(layouts, 1) << "an added item makes a new layout";
+
+    const QDBusMessage group = Ask(panel, call("EventGroup") << QVariant::fromValue(TMenuEventList{
+                                              {1, QStringLiteral("clicked"), QDBusVariant(0), 0}}));
+    EXPECT_EQ(group.type(), QDBusMessage::ReplyMessage) << group.errorMessage().toStdString();
+    EXPECT_TRUE(Settle([&] { return restored == 1; }));
+    for (const auto& [id, property] : {std::pair{99, "label"}, std::pair{1, "colour"}}) {
+        const QDBusMessage answer = Ask(panel, call("GetProperty") << id << property);
+        EXPECT_EQ(answer.type(), QDBusMessage::ErrorMessage) << id << property;
+    }
+}
+
+// The item and a panel's watcher on a bus of the test's own: the item goes only to a panel that
+// shows it, once each time one comes, again when the watcher drops it, and a watcher that hangs
+// costs the window nothing.
+TEST(TrayItemOnTheBus, RegistersOncePerHostAndNeverWaitsForTheWatcher) {
+    TSessionBus session;
+    ASSERT_TRUE(session.Start()) << session.Problem().toStdString();
+    const QString address = session.Address();
+    const QString watcherName = QStringLiteral("org.kde.StatusNotifierWatcher");
+    QDBusConnection panel = QDBusConnection::connectToBus(address, "item-panel");
+    TFakeWatcher watcher;
+    ASSERT_TRUE(panel.registerObject("/StatusNotifierWatcher", &watcher,
+                                     QDBusConnection::ExportAllContents));
+    ASSERT_TRUE(panel.registerService(watcherName));
+    std::unique_ptr<ITrayBackend> tray = std::make_unique<TDesktopTrayBackend>(nullptr, address);
+    EXPECT_FALSE(tray->Show());
+    pid_t hung = 0;
+    const auto release = qScopeGuard([&] {
+        if (hung > 0 && kill(hung, SIGKILL) == 0)
+            waitpid(hung, nullptr, 0);
+    });
+
+    const struct {
+        const char* Step;
+        std::function<void()> Act;
+        int Registrations;
+        bool Available;
+    } steps[] = {
+        {"the watcher claims a host, but no host name is on the bus",
+         [&] { Settle([&] { return watcher.Asked > 0; }); }, 0, false},
+        {"a host name appears", [&] { panel.registerService("org.kde.StatusNotifierHost-7"); }, 1,
+         true},
+        {"the watcher drops the item",
+         [&] { emit watcher.StatusNotifierItemUnregistered(watcher.Items.last()); }, 2, true},
+        {"the host goes; GNOME Shell, that hosts items itself, owns the watcher",
+         [&] {
+             panel.unregisterService("org.kde.StatusNotifierHost-7");
+             Settle([&] { return !tray->Available(); });
+             panel.registerService("org.gnome.Shell");
+         },
+         3, true},
+        {"a stopped process owns the watcher name",
+         [&] {
+             panel.unregisterService(watcherName);
+             {
+                 QDBusConnection owner = QDBusConnection::connectToBus(address, "item-hung");
+                 ASSERT_TRUE(owner.registerService(watcherName));
+                 hung = fork();
+                 if (hung == 0) {
+                     raise(SIGSTOP);
+                     _exit(0);
+                 }
+             }
+             // Only the stopped child holds the connection now.
+             QDBusConnection::disconnectFromBus("item-hung");
+             QElapsedTimer blocked;
+             blocked.start();
+             tray = std::make_unique<TDesktopTrayBackend>(nullptr, address);
+             tray->Show();
+             bool answered = false;
+             QTimer::singleShot(0, [&] { answered = true; });
+             Settle([&] { return answered; });
+             EXPECT_LT(blocked.elapsed(), 1000) << "the window waited for the watcher";
+         },
+         3, false},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.Step);
+        step.Act();
+        ASSERT_TRUE(Settle([&] { return watcher.Items.size() >= step.Registrations; }));
+        if (step.Available) {
+            // Everything the item sent before answering this has reached the watcher.
+            const QString item = watcher.Items.last().section('/', 0, 0);
+            const QDBusMessage title =
+                Ask(panel, QDBusMessage::createMethodCall(item, "/StatusNotifierItem",
+                                                          "org.freedesktop.DBus.Properties", "Get")
+                               << "org.kde.StatusNotifierItem"
+                               << "IconAccessibleDesc");
+            EXPECT_EQ(title.arguments().value(0).value<QDBusVariant>().variant().toString(),
+                      QCoreApplication::applicationName());
+        }
+        EXPECT_EQ(watcher.Items.size(), step.Registrations)
+            << watcher.Items.join(' ').toStdString();
+        EXPECT_EQ(tray->Available(), step.Available);
+        // By object path, from the item's own connection.
+        for (const QString& item : watcher.Items)
+            EXPECT_TRUE(item.startsWith(':') && item.endsWith("/StatusNotifierItem"))
+                << item.toStdString();
+    }
+}
 
 class TrayTest : public TE2ETest {
 protected:
@@ -140,20 +333,20 @@ TEST_F(TrayTest, ItemReachesAPanelThatStartsLaterAndAnswersItOverTheBus) {
               nullptr);
     QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("panel"));
     ASSERT_TRUE(bus.isConnected());
-    const QString item = QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(Program->Pid());
+    // The program's is the only item on this bus: its bus name and path.
+    QString item;
     EXPECT_TRUE(WaitUntil(
         [&] {
             // Asked afresh each time: the panel's watcher is not there at first.
             QDBusInterface watcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
                                    QStringLiteral("/StatusNotifierWatcher"),
                                    QStringLiteral("org.kde.StatusNotifierWatcher"), bus);
-            return watcher.property("RegisteredStatusNotifierItems")
-                .toStringList()
-                .join(' ')
-                .contains(item);
+            item = watcher.property("RegisteredStatusNotifierItems").toStringList().value(0);
+            return item.endsWith(QLatin1String("/StatusNotifierItem"));
         },
         IconTimeoutMs))
         << "the item is not registered with the panel";
+    item = item.section(QLatin1Char('/'), 0, 0);
     EXPECT_TRUE(WaitUntil([&] { return Desktop().EmbeddedWindowsOf(Program->Pid()).isEmpty(); },
                           IconTimeoutMs))
         << "the icon stays in the XEmbed tray as well";
@@ -219,3 +412,5 @@ TEST_F(TrayTest, ItemReachesAPanelThatStartsLaterAndAnswersItOverTheBus) {
              << 3 << QStringLiteral("clicked") << QVariant::fromValue(QDBusVariant(0)) << 0u);
     EXPECT_EQ(Program->ExitCodeWithin(15000), std::optional<int>(0));
 }
+
+#include "tray_test.moc"
