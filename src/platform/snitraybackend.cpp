@@ -62,9 +62,6 @@ TSniTrayBackend::TSniTrayBackend(QObject* owner, const QString& busAddress)
         {QStringLiteral("org.kde*"), QStringLiteral("org.freedesktop*"), ShellService});
     connect(FNames, &QDBusServiceWatcher::serviceOwnerChanged, this,
             &TSniTrayBackend::NameOwnerChanged);
-    FBus.connect(QString(), WatcherPath, WatcherService,
-                 QStringLiteral("StatusNotifierItemUnregistered"), this,
-                 SLOT(ItemUnregistered(QString, QDBusMessage)));
     AskBus();
 }
 
@@ -207,6 +204,10 @@ bool TSniTrayBackend::OpenItem() {
         QDBusConnection::disconnectFromBus(FItemBusName);
         return false;
     }
+    // Heard on the connection the registration is answered on, so it comes after that answer.
+    bus.connect(QString(), WatcherPath, WatcherService,
+                QStringLiteral("StatusNotifierItemUnregistered"), this,
+                SLOT(ItemUnregistered(QString, QDBusMessage)));
     FItemBus = bus;
     return true;
 }
@@ -229,7 +230,9 @@ void TSniTrayBackend::Register() {
     QDBusMessage call = QDBusMessage::createMethodCall(
         WatcherService, WatcherPath, WatcherService, QStringLiteral("RegisterStatusNotifierItem"));
     call << TSniItem::Path();
+    ++FInFlight;
     Call(*FItemBus, call, [this, registration = ++FRegistrations](const QDBusMessage& answer) {
+        --FInFlight;
         if (registration != FRegistrations || !FRegistered ||
             answer.type() != QDBusMessage::ErrorMessage)
             return;
@@ -240,7 +243,9 @@ void TSniTrayBackend::Register() {
 }
 
 void TSniTrayBackend::ItemUnregistered(const QString& id, const QDBusMessage& message) {
-    if (!FItemBus || !FRegistered || message.service() != FWatcherOwner)
+    // One that comes while a registration is on its way is about an earlier one: a stream of
+    // them costs one registration per answer at most.
+    if (!FItemBus || !FRegistered || FInFlight > 0 || message.service() != FWatcherOwner)
         return;
     // KDE's watcher and swaybar name an item by bus name and path, GNOME's with "@" between.
     const QString own = FItemBus->baseService();

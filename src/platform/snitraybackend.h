@@ -76,6 +76,7 @@ private:
     TWatcher FWatcher = TWatcher::Absent;
     quint64 FAppearance = 0;    // the watcher's, to drop answers from one that has gone since
     quint64 FRegistrations = 0; // likewise for registrations
+    int FInFlight = 0;          // registrations not answered yet
     int FItemBuses = 0;
     bool FNamesKnown = false;
     bool FWanted = false;     // the program wants the icon shown
