@@ -55,7 +55,8 @@ TSniTrayBackend::TSniTrayBackend(QObject* owner, const QString& busAddress)
         FNamesKnown = true;
         return;
     }
-    // The names of watcher, hosts and GNOME Shell as they come and go (a namespace each).
+    // The names of watcher, hosts and GNOME Shell as they come and go (the first two by their
+    // namespaces).
     FNames = new QDBusServiceWatcher(this);
     FNames->setConnection(FBus);
     FNames->setWatchedServices(
