@@ -20,18 +20,16 @@ void TDBusMenu::SetMenu(QMenu* menu) {
 }
 
 bool TDBusMenu::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == FMenu) {
-        switch (event->type()) {
-        case QEvent::ActionChanged:
+    // The type first: the menu's own destructor sends it other events, when it is no menu any
+    // more and the guarded pointer must not be looked at.
+    const QEvent::Type type = event->type();
+    const bool actions = type == QEvent::ActionChanged || type == QEvent::ActionAdded ||
+                         type == QEvent::ActionRemoved;
+    if (actions && watched == FMenu) {
+        if (type == QEvent::ActionChanged)
             ActionChanged(static_cast<QActionEvent*>(event)->action());
-            break;
-        case QEvent::ActionAdded:
-        case QEvent::ActionRemoved:
+        else
             LayoutChanged();
-            break;
-        default:
-            break;
-        }
     }
     return QObject::eventFilter(watched, event);
 }
