@@ -2,7 +2,9 @@
 
 #include "platform/dbustraytypes.h"
 
+#include <QDBusContext>
 #include <QDBusVariant>
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 
@@ -11,8 +13,9 @@ class QMenu;
 
 // A QMenu as com.canonical.dbusmenu shows it to a panel that draws the menus of tray items
 // itself: one level of items, each with its label (access key marked with "_"), enabled and
-// visible state, and check mark. A click the panel reports triggers the action.
-class TDBusMenu : public QObject {
+// visible state, and check mark. A click the panel reports triggers the action. A changed item
+// is sent with its new values; items added or removed make a new layout.
+class TDBusMenu : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.canonical.dbusmenu")
     Q_PROPERTY(uint Version READ Version)
@@ -49,10 +52,20 @@ signals:
     void LayoutUpdated(uint revision, int parent);
     void ItemActivationRequested(int id, uint timestamp);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    bool Known(int id) const { return id == 0 || ActionOf(id) != nullptr; }
     QAction* ActionOf(int id) const;
     QVariantMap PropertiesOf(int id, const QStringList& names) const;
+    void ActionChanged(QAction* action);
+    void LayoutChanged();
+    // Answers the caller on the bus with an error instead of the slot's value.
+    void Refuse(const QString& message);
 
     QPointer<QMenu> FMenu;
+    // What the panel was last told of each item, to tell it only what changed.
+    QHash<const QAction*, QVariantMap> FSent;
     uint FRevision = 1;
 };

@@ -103,6 +103,13 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, TMenuEvent& event
 
 void RegisterTrayDBusTypes() {
     static const bool registered = [] {
+        // QtDBus finds the type of an exported argument by the name the signature spells, so
+        // each alias is known by its own name too: without that the menu's signals and slots
+        // that take these lists are left off the bus.
+        qRegisterMetaType<TSniPixmaps>("TSniPixmaps");
+        qRegisterMetaType<TMenuItemPropertiesList>("TMenuItemPropertiesList");
+        qRegisterMetaType<TMenuItemKeysList>("TMenuItemKeysList");
+        qRegisterMetaType<TMenuEventList>("TMenuEventList");
         qDBusRegisterMetaType<TSniPixmap>();
         qDBusRegisterMetaType<TSniPixmaps>();
         qDBusRegisterMetaType<TSniToolTip>();

@@ -5,11 +5,14 @@
 
 #include <QMenu>
 
-TDesktopTrayBackend::TDesktopTrayBackend(QObject* owner) : ITrayBackend(owner) {
-    FItem = new TSniTrayBackend(this);
+TDesktopTrayBackend::TDesktopTrayBackend(QObject* owner, const QString& busAddress)
+    : ITrayBackend(owner) {
+    FItem = new TSniTrayBackend(this, busAddress);
     connect(FItem, &ITrayBackend::Clicked, this, &ITrayBackend::Clicked);
     connect(FItem, &ITrayBackend::AvailabilityChanged, this, &TDesktopTrayBackend::Changed);
-    if (!FItem->Available())
+    connect(FItem, &TSniTrayBackend::WatcherChanged, this, &TDesktopTrayBackend::Changed);
+    // Without a session bus it is known at once.
+    if (FItem->NoWatcher())
         Make();
     FAvailable = Available();
 }
@@ -80,17 +83,20 @@ void TDesktopTrayBackend::SetMenu(QMenu* menu) {
         FEmbedded->SetMenu(menu);
 }
 
+QString TDesktopTrayBackend::TakeActivationToken() {
+    return FItem->TakeActivationToken();
+}
+
 void TDesktopTrayBackend::Changed() {
-    // The item host has gone: the XEmbed tray, if there is one, takes the icon.
-    if (!FItem->Available())
+    // No item watcher: the XEmbed tray, if there is one, takes the icon.
+    if (FItem->NoWatcher())
         Make();
     const bool available = Available();
-    if (available == FAvailable) {
-        // Still somewhere to show it, but maybe another way now: the icon moves along.
-        if (available && FWanted)
-            Show();
+    // Somewhere to show it, maybe another way now: the icon moves along.
+    if (available && FWanted && Choose() != FCurrent)
+        Show();
+    if (available == FAvailable)
         return;
-    }
     FAvailable = available;
     if (!available)
         FCurrent = nullptr;

@@ -26,6 +26,9 @@ public:
     virtual void SetToolTip(const QString& text) = 0;
     // The menu the desktop opens on a right click; null for none. Not owned.
     virtual void SetMenu(QMenu* menu) = 0;
+    // The leave to bring a window to the front that the desktop gave with its last click, once;
+    // empty when it gave none.
+    virtual QString TakeActivationToken() { return {}; }
 
 signals:
     void Clicked(ITrayBackend::TClick click);

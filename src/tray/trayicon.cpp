@@ -121,7 +121,15 @@ void TTrayIcon::Restore() {
     FWindow->setWindowState((FWindow->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     FWindow->show();
     FWindow->raise();
+    // The desktop's leave to take the focus, where it gave one with the click: the toolkit
+    // hands it to a Wayland compositor as it activates the window.
+    const QString token = FBackend != nullptr ? FBackend->TakeActivationToken() : QString();
+    if (!token.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
     FWindow->activateWindow();
+    // Not left for a program started later.
+    if (!token.isEmpty())
+        qunsetenv("XDG_ACTIVATION_TOKEN");
 }
 
 void TTrayIcon::EndSession() {
@@ -168,9 +176,12 @@ void TTrayIcon::AvailabilityChanged(bool available) {
     if (FBackend == nullptr || FEnded)
         return;
     if (available) {
-        // A panel has come: the icon the program wants appears.
+        // A panel has come: the icon the program wants appears, and a minimised window (started
+        // so before the panel answered) goes into it.
         if (FVisible && !FShown)
             SetVisible(true);
+        if (FShown && !FWindowInTray && FWindow != nullptr && FWindow->isMinimized())
+            Minimize();
         return;
     }
     FShown = false;

@@ -7,12 +7,23 @@
 #include "traycolours.h"
 #include "waylandsession.h"
 
+#include "platform/dbusmenu.h"
+#include "platform/desktoptraybackend.h"
+#include "platform/snitraybackend.h"
+
+#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusInterface>
 #include <QDBusMessage>
 #include <QDBusReply>
 #include <QDBusVariant>
+#include <QMenu>
+#include <QScopeGuard>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -22,7 +33,153 @@ QPoint Centre(const TWindow& window) {
     return window.Geometry.center();
 }
 
+// Run this process's events, where the objects under test answer, until `done` or the answer.
+template <typename T> bool Settle(T done) {
+    return WaitUntil([&] { return QCoreApplication::processEvents(), done(); }, IconTimeoutMs, 1);
+}
+
+QDBusMessage Ask(const QDBusConnection& bus, const QDBusMessage& call) {
+    QDBusPendingCall pending = bus.asyncCall(call);
+    Settle([&] { return pending.isFinished(); });
+    QCoreApplication::processEvents(); // and what reached this process before the answer
+    return pending.reply();
+}
+
+QDBusMessage Get(QString service, QString path, QString face, const char* name) {
+    return QDBusMessage::createMethodCall(service, path, "org.freedesktop.DBus.Properties", "Get")
+           << face << name;
+}
+
+// A panel's watcher on the test's bus. Like KDE's with no panel running, it claims a host.
+class TFakeWatcher : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ IsStatusNotifierHostRegistered)
+public:
+    bool IsStatusNotifierHostRegistered() const { return ++Asked > 0; }
+    mutable int Asked = 0;
+    QStringList Items; // each registration: sender and path
+
+public slots:
+    void RegisterStatusNotifierItem(const QString& path, const QDBusMessage& message) {
+        Items << message.service() + path;
+    }
+
+signals:
+    void StatusNotifierItemUnregistered(const QString& id);
+};
+
 } // namespace
+
+// The menu as a panel reads it: a changed check mark is sent with its new value, clicks come in
+// groups, and a question about an item or property that is not there gets an error.
+TEST(TrayMenuOnTheBus, SendsChangesAnswersGroupsAndRefusesUnknownItems) {
+    TSessionBus session;
+    ASSERT_TRUE(session.Start()) << session.Problem().toStdString();
+    QDBusConnection program = QDBusConnection::connectToBus(session.Address(), "menu-program");
+    QDBusConnection panel = QDBusConnection::connectToBus(session.Address(), "menu-panel");
+    QMenu menu;
+    QAction* restore = menu.addAction(QStringLiteral("&Restore"));
+    QAction* activate = menu.addAction(QStringLiteral("&Activate"));
+    activate->setCheckable(true);
+    TDBusMenu exported(nullptr);
+    exported.SetMenu(&menu);
+    ASSERT_TRUE(program.registerObject("/MenuBar", &exported, QDBusConnection::ExportAllContents));
+    const auto call = [&](const char* method, const char* face = "com.canonical.dbusmenu") {
+        return QDBusMessage::createMethodCall(program.baseService(), "/MenuBar", face, method);
+    };
+    const QString face = Ask(panel, call("Introspect", "org.freedesktop.DBus.Introspectable"))
+                             .arguments()[0]
+                             .toString();
+    for (const char* member : {"ItemsPropertiesUpdated", "EventGroup", "AboutToShowGroup"})
+        EXPECT_TRUE(face.contains(QStringLiteral("name=\"%1\"").arg(member))) << member;
+
+    TMenuItemPropertiesList updated;
+    int restored = 0;
+    QObject::connect(&exported, &TDBusMenu::ItemsPropertiesUpdated,
+                     [&](const TMenuItemPropertiesList& items) { updated += items; });
+    QObject::connect(restore, &QAction::triggered, [&] { ++restored; });
+    activate->setChecked(true);
+    EXPECT_EQ(updated.value(0).Properties.value("toggle-state"), 1);
+
+    const TMenuEventList click{{1, QStringLiteral("clicked"), QDBusVariant(0), 0}};
+    EXPECT_EQ(Ask(panel, call("EventGroup") << QVariant::fromValue(click)).type(),
+              QDBusMessage::ReplyMessage);
+    EXPECT_TRUE(Settle([&] { return restored == 1; }));
+    EXPECT_EQ(Ask(panel, call("GetProperty") << 99 << "label").type(), QDBusMessage::ErrorMessage);
+}
+
+// The item and a panel's watcher on a bus of the test's own: the item goes only to a panel that
+// shows it, once each time one comes, again when the watcher drops it, and a watcher that hangs
+// costs the window nothing.
+TEST(TrayItemOnTheBus, RegistersOncePerHostAndNeverWaitsForTheWatcher) {
+    TSessionBus session;
+    ASSERT_TRUE(session.Start()) << session.Problem().toStdString();
+    const QString address = session.Address(), watcherName = "org.kde.StatusNotifierWatcher";
+    QDBusConnection panel = QDBusConnection::connectToBus(address, "item-panel");
+    TFakeWatcher watcher;
+    ASSERT_TRUE(panel.registerObject("/StatusNotifierWatcher", &watcher,
+                                     QDBusConnection::ExportAllContents));
+    ASSERT_TRUE(panel.registerService(watcherName));
+    auto tray = std::make_unique<TDesktopTrayBackend>(nullptr, address);
+    EXPECT_FALSE(tray->Show());
+    pid_t hung = 0;
+    const auto release =
+        qScopeGuard([&] { hung > 0 && kill(hung, SIGKILL) == 0 && waitpid(hung, nullptr, 0); });
+
+    const struct {
+        const char* Step;
+        std::function<void()> Act;
+        int Registrations;
+        bool Available;
+    } steps[] = {
+        {"the watcher claims a host, but no host name is on the bus",
+         [&] {
+             // Asked again on the item's watching connection: with this answer in, so is its own.
+             Settle([&] { return watcher.Asked > 0; });
+             const auto* sni = tray->findChild<TSniTrayBackend*>();
+             Ask(QDBusConnection(QStringLiteral("snapvault-tray-%1").arg(quintptr(sni))),
+                 Get(watcherName, "/StatusNotifierWatcher", watcherName,
+                     "IsStatusNotifierHostRegistered"));
+         },
+         0, false},
+        {"a host name appears", [&] { panel.registerService("org.kde.StatusNotifierHost-7"); }, 1,
+         true},
+        {"the watcher drops the item",
+         [&] { emit watcher.StatusNotifierItemUnregistered(watcher.Items.last()); }, 2, true},
+        {"the host goes", [&] { panel.unregisterService("org.kde.StatusNotifierHost-7"); }, 2,
+         false},
+        {"GNOME Shell, which hosts items itself, owns the watcher",
+         [&] { panel.registerService("org.gnome.Shell"); }, 3, true},
+        {"a stopped process owns the watcher name",
+         [&] {
+             panel.unregisterService(watcherName);
+             QDBusConnection::connectToBus(address, "item-hung").registerService(watcherName);
+             if ((hung = fork()) == 0)
+                 raise(SIGSTOP), _exit(0);
+             QDBusConnection::disconnectFromBus("item-hung"); // only the stopped child holds it
+             const qint64 start = NowMs();
+             tray = std::make_unique<TDesktopTrayBackend>(nullptr, address);
+             tray->Show();
+             EXPECT_LT(NowMs() - start, 1000) << "the window waited for the watcher";
+         },
+         3, false},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.Step);
+        step.Act();
+        ASSERT_TRUE(Settle([&] {
+            return watcher.Items.size() >= step.Registrations &&
+                   tray->Available() == step.Available;
+        }));
+        // Registered by object path. Once this answer is in, all the item sent before it is too.
+        if (step.Available)
+            Ask(panel, Get(watcher.Items.last().section('/', 0, 0), "/StatusNotifierItem",
+                           "org.kde.StatusNotifierItem", "Id"));
+        EXPECT_EQ(watcher.Items.size(), step.Registrations);
+        EXPECT_EQ(tray->Available(), step.Available);
+    }
+}
 
 class TrayTest : public TE2ETest {
 protected:
@@ -140,20 +297,19 @@ TEST_F(TrayTest, ItemReachesAPanelThatStartsLaterAndAnswersItOverTheBus) {
               nullptr);
     QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("panel"));
     ASSERT_TRUE(bus.isConnected());
-    const QString item = QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(Program->Pid());
+    QString item;
     EXPECT_TRUE(WaitUntil(
         [&] {
             // Asked afresh each time: the panel's watcher is not there at first.
             QDBusInterface watcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
                                    QStringLiteral("/StatusNotifierWatcher"),
                                    QStringLiteral("org.kde.StatusNotifierWatcher"), bus);
-            return watcher.property("RegisteredStatusNotifierItems")
-                .toStringList()
-                .join(' ')
-                .contains(item);
+            item = watcher.property("RegisteredStatusNotifierItems").toStringList().value(0);
+            return item.endsWith(QLatin1String("/StatusNotifierItem"));
         },
         IconTimeoutMs))
         << "the item is not registered with the panel";
+    item = item.section(QLatin1Char('/'), 0, 0);
     EXPECT_TRUE(WaitUntil([&] { return Desktop().EmbeddedWindowsOf(Program->Pid()).isEmpty(); },
                           IconTimeoutMs))
         << "the icon stays in the XEmbed tray as well";
@@ -219,3 +375,5 @@ TEST_F(TrayTest, ItemReachesAPanelThatStartsLaterAndAnswersItOverTheBus) {
              << 3 << QStringLiteral("clicked") << QVariant::fromValue(QDBusVariant(0)) << 0u);
     EXPECT_EQ(Program->ExitCodeWithin(15000), std::optional<int>(0));
 }
+
+#include "tray_test.moc"

@@ -39,12 +39,11 @@ bool TSessionBus::Start() {
                               "<allow eavesdrop=\"true\"/></policy></busconfig>\n";
     TDaemon::TOptions options;
     options.Program = QStringLiteral("dbus-daemon");
-    options.Arguments = {QStringLiteral("--nofork"),
+    options.Arguments = {QStringLiteral("--nofork"), QStringLiteral("--print-address"),
                          QStringLiteral("--config-file=") + FDaemon.FilePath("bus.conf")};
     options.Unprivileged = true;
-    options.Ready = [](TDaemon& daemon) {
-        return QFile::exists(daemon.RuntimePath(QStringLiteral("bus")));
-    };
+    // Its address is printed once it listens; the socket's file comes a moment before that.
+    options.Ready = [](TDaemon& daemon) { return daemon.Log().contains("unix:path="); };
     return FDaemon.WriteFile(QStringLiteral("bus.conf"), config) && FDaemon.Start(options);
 }
 
