@@ -47,7 +47,7 @@ public:
     void SendChangeChain(TViewerHandle viewer, TViewerHandle removed, TViewerHandle next) override;
     bool HasImage() override { return OfferImage; }
     std::optional<QImage> CopyImage() override;
-    quint64 ImageHash() override;
+    std::optional<quint64> ImageHash() override;
     void SetCapturing(bool capturing) override { Capturing = capturing; }
 
     // Puts a picture on the clipboard and announces the change.
