@@ -88,6 +88,7 @@ public:
 
 class TFakeSingleInstance : public ISingleInstance {
 public:
+    bool HasPrivateFolder() const override { return PrivateFolder; }
     bool AcquireLock() override;
     void ReleaseLock() override {
         Locked = false;
@@ -97,6 +98,7 @@ public:
     TCloseResult RequestClose() override;
 
     bool OtherRunning = false; // the lock is held by another instance
+    bool PrivateFolder = true;
     bool CanPublish = true;
     TCloseResult CloseAnswer = TCloseResult::Closed;
     bool Locked = false;
