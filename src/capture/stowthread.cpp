@@ -52,8 +52,9 @@ std::unique_ptr<TFileStream> CreateSaveFile(TSaveJob& job) {
     }
 }
 
-qint64 Finish(TFileStream& file) {
+qint64 Finish(TFileStream& file, TSaveJob& job) {
     file.Commit();
+    job.WrittenVersion = file.Version();
     return file.Size();
 }
 
@@ -72,7 +73,7 @@ qint64 SaveImage(TSaveJob& job) {
     case TSaveFormat::sfBMP: {
         const auto file = CreateSaveFile(job);
         SaveBitmapToStream(job.Bitmap, *file, toDisplay);
-        return Finish(*file);
+        return Finish(*file, job);
     }
     case TSaveFormat::sfJPEG: {
         if (!job.JPEG)
@@ -85,7 +86,7 @@ qint64 SaveImage(TSaveJob& job) {
         const QByteArray& data = job.JPEG->EncodedData();
         const auto file = CreateSaveFile(job);
         file->WriteBuffer(data.constData(), std::size_t(data.size()));
-        return Finish(*file);
+        return Finish(*file, job);
     }
     case TSaveFormat::sfPNG: {
         TPNGImage png;
@@ -95,7 +96,7 @@ qint64 SaveImage(TSaveJob& job) {
         png.PreparePNG();
         const auto file = CreateSaveFile(job);
         png.Bitmap().SaveToStream(*file);
-        return Finish(*file);
+        return Finish(*file, job);
     }
     }
     throw EFrameworkError(QStringLiteral("Error creating image object"));

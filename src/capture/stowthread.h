@@ -2,6 +2,7 @@
 
 #include "capture/saveformat.h"
 #include "codecs/jpegimage.h"
+#include "platform/fileprobe.h"
 
 #include <QImage>
 #include <QSemaphore>
@@ -21,6 +22,8 @@ struct TSaveJob {
     int NumberStart = 0;
     int NumberLength = 0;
     qint64 MemoryEstimate = 0; // the most memory the save may take, held against the budget
+    // Filled in by the save: what its file is once written whole.
+    std::optional<TFileVersion> WrittenVersion;
 };
 
 // Encodes and writes one job on the calling thread into a file it creates: never over anything
@@ -43,6 +46,7 @@ public:
     // The name the file was written under (the next number's when the chosen one was taken by
     // then). Read in the completion.
     const QString& WrittenFileName() const { return FJob.FileName; }
+    const std::optional<TFileVersion>& WrittenVersion() const { return FJob.WrittenVersion; }
     int Priority() const { return FPriority; }
     qint64 MemoryEstimate() const { return FMemoryEstimate; }
     // The size of the file written; 0 until the save has succeeded. Read in the completion.

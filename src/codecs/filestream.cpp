@@ -55,6 +55,8 @@ void TFileStream::WriteSpans(const TWriteSpan* spans, std::size_t count) {
 void TFileStream::Commit() {
     if (!FFile.flush())
         throw EWriteError();
+    // Taken after the last write: closing changes nothing the version holds.
+    FVersion = FileVersionOf(FFile.handle());
     FFile.close();
     if (FFile.error() != QFileDevice::NoError)
         throw EWriteError();

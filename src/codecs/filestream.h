@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/fileprobe.h"
 #include "platform/newfile.h"
 
 #include <QFile>
@@ -38,11 +39,14 @@ public:
 
     const QString& FileName() const { return FFileName; }
     qint64 Size() const { return FWritten; }
+    // What the file is once committed; none before, or when the system could not tell.
+    const std::optional<TFileVersion>& Version() const { return FVersion; }
 
 private:
     QString FFileName;
     QFile FFile;
     TFileIdentity FIdentity;
     qint64 FWritten = 0;
+    std::optional<TFileVersion> FVersion;
     bool FCommitted = false;
 };

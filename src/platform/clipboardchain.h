@@ -30,8 +30,8 @@ public:
     // The clipboard image, or nothing when the transfer failed (offered data that does not
     // decode, an image too large to allocate, an owner that vanished mid-transfer).
     virtual std::optional<QImage> CopyImage() = 0;
-    // The fingerprint (PictureHash) of the image CopyImage gives; 0 without one.
-    virtual quint64 ImageHash() = 0;
+    // The fingerprint (PictureHash) of the image CopyImage gives; none without one.
+    virtual std::optional<quint64> ImageHash() = 0;
     // While capture is off nothing is fetched from the clipboard.
     virtual void SetCapturing(bool /*capturing*/) {}
 

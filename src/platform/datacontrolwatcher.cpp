@@ -186,12 +186,17 @@ public:
 private:
     void Watch() {
         while (FDevice != nullptr && !FStopped) {
+            // Several changes dispatched at once: only the latest is still on offer. One made
+            // while capture is off is taken all the same, never to be fetched later. A change
+            // that came while a fetch failed or ran late waits already: it is fetched before
+            // the next wait, which might otherwise last until another copy replaces it.
+            if (FChanges.TakeNext()) {
+                if (FWatcher.Fetching())
+                    Fetch();
+                continue;
+            }
             if (DispatchEvents(FDisplay, FStop, -1) != TDispatch::Dispatched)
                 return;
-            // Several changes dispatched at once: only the latest is still on offer. One made
-            // while capture is off is taken all the same, never to be fetched later.
-            if (FChanges.TakeNext() && FDevice != nullptr && FWatcher.Fetching())
-                Fetch();
         }
     }
 

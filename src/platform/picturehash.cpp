@@ -11,12 +11,12 @@ struct TStateDeleter {
 
 } // namespace
 
-quint64 PictureHash(const QImage& image) {
+std::optional<quint64> PictureHash(const QImage& image) {
     if (image.isNull())
-        return 0;
+        return std::nullopt;
     const std::unique_ptr<XXH3_state_t, TStateDeleter> state(XXH3_createState());
     if (!state || XXH3_64bits_reset(state.get()) == XXH_ERROR)
-        return 0;
+        return std::nullopt;
     const qint32 header[] = {image.width(), image.height(), qint32(image.format())};
     XXH3_64bits_update(state.get(), header, sizeof header);
     const QList<QRgb> colours = image.colorTable();
@@ -30,6 +30,6 @@ quint64 PictureHash(const QImage& image) {
 TSelectionChange WithHash(TSelectionChange change) {
     if (change.Image && change.Image->isNull())
         change.Image.reset();
-    change.Hash = change.Image ? PictureHash(*change.Image) : 0;
+    change.Hash = change.Image ? PictureHash(*change.Image) : std::nullopt;
     return change;
 }

@@ -17,8 +17,8 @@ struct TSelectionChange {
     // Its picture; nothing when it offers no picture type, or the transfer failed (refused, too
     // slow, too large, undecodable).
     std::optional<QImage> Image;
-    // The picture's fingerprint (see PictureHash), 0 without a picture.
-    quint64 Hash = 0;
+    // The picture's fingerprint (see PictureHash); none without a picture.
+    std::optional<quint64> Hash = std::nullopt;
 };
 
 // Watches the clipboard selection on a thread of its own (or, for the toolkit's clipboard, on

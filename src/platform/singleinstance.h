@@ -7,6 +7,9 @@
 class ISingleInstance {
 public:
     virtual ~ISingleInstance() = default;
+    // Whether there is a folder closed to other users for the lock and the channel; without
+    // one no instance can run.
+    virtual bool HasPrivateFolder() const = 0;
     // Takes the instance lock. False: another instance holds it (or it cannot be taken).
     virtual bool AcquireLock() = 0;
     // Stops listening for close requests and drops the lock (shutdown).

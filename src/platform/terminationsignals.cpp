@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -13,13 +14,32 @@ namespace {
 constexpr std::array<int, 3> Handled = {SIGTERM, SIGHUP, SIGINT};
 
 // The pipe from the signal handler to the event loop: the handler may do hardly anything but
-// write(). Read end first.
+// write(). Read end first. Made once and never closed: a handler running on another thread
+// at any moment may still be writing to it, and a closed number may by then be another file.
 int Pipe[2] = {-1, -1};
 // How the signals were handled before.
 std::array<struct sigaction, Handled.size()> Previous{};
+// Which signals are taken over: one ignored when the program started (nohup) stays ignored.
+std::array<bool, Handled.size()> Taken{};
+// Whether an end was asked for already, and whether an object handles the signals now.
+std::atomic<bool> EndRequested = false;
+static_assert(std::atomic<bool>::is_always_lock_free, "used in a signal handler");
+bool Active = false;
+
+bool MakePipe() {
+    static const bool made = ::pipe2(Pipe, O_CLOEXEC | O_NONBLOCK) == 0;
+    return made;
+}
 
 void OnSignal(int signalNumber) {
     const int savedErrno = errno;
+    // Asked again while the orderly end runs (a save that hangs, a box nobody answers): the
+    // signal does what it does by default. A hang-up is no such insistence: a closed terminal
+    // and a logout send it beside the first request.
+    if (EndRequested.exchange(true) && signalNumber != SIGHUP) {
+        ::signal(signalNumber, SIG_DFL);
+        ::raise(signalNumber);
+    }
     const unsigned char number = static_cast<unsigned char>(signalNumber);
     // A full pipe already holds requests enough: the byte may be dropped.
     [[maybe_unused]] const ssize_t written = ::write(Pipe[1], &number, 1);
@@ -29,8 +49,14 @@ void OnSignal(int signalNumber) {
 } // namespace
 
 TTerminationSignals::TTerminationSignals(QObject* parent) : QObject(parent) {
-    if (Pipe[0] >= 0 || ::pipe2(Pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (Active || !MakePipe())
         return;
+    Active = true;
+    EndRequested = false;
+    // What an earlier object left unread was meant for it.
+    unsigned char stale[64];
+    while (::read(Pipe[0], stale, sizeof stale) > 0) {
+    }
     FNotifier = std::make_unique<QSocketNotifier>(Pipe[0], QSocketNotifier::Read);
     connect(FNotifier.get(), &QSocketNotifier::activated, this, &TTerminationSignals::Drain);
     struct sigaction action {};
@@ -38,8 +64,12 @@ TTerminationSignals::TTerminationSignals(QObject* parent) : QObject(parent) {
     sigemptyset(&action.sa_mask);
     // Interrupted system calls go on: the rest of the program is not written for EINTR.
     action.sa_flags = SA_RESTART;
-    for (std::size_t i = 0; i < Handled.size(); ++i)
-        ::sigaction(Handled[i], &action, &Previous[i]);
+    for (std::size_t i = 0; i < Handled.size(); ++i) {
+        ::sigaction(Handled[i], nullptr, &Previous[i]);
+        Taken[i] = (Previous[i].sa_flags & SA_SIGINFO) != 0 || Previous[i].sa_handler != SIG_IGN;
+        if (Taken[i])
+            ::sigaction(Handled[i], &action, nullptr);
+    }
     FInstalled = true;
 }
 
@@ -47,11 +77,10 @@ TTerminationSignals::~TTerminationSignals() {
     if (!FInstalled)
         return;
     for (std::size_t i = 0; i < Handled.size(); ++i)
-        ::sigaction(Handled[i], &Previous[i], nullptr);
+        if (Taken[i])
+            ::sigaction(Handled[i], &Previous[i], nullptr);
     FNotifier.reset();
-    ::close(Pipe[0]);
-    ::close(Pipe[1]);
-    Pipe[0] = Pipe[1] = -1;
+    Active = false;
 }
 
 void TTerminationSignals::Drain() {

@@ -21,36 +21,51 @@ constexpr int ConnectTimeoutMs = 3000;
 constexpr int AnswerTimeoutMs = 120000;
 } // namespace
 
-QString PrivateFolder(const QString& preferred, const QString& fallback) {
-    // The folder must be ours and closed to others, or another user could hold our lock or
-    // receive our close requests.
-    const auto makePrivate = [](const QString& folder) {
-        const QByteArray path = QFile::encodeName(folder);
+namespace {
+
+// Whether `folder` is a folder of ours closed to others, not a link: otherwise another user
+// could hold our lock or receive our close requests. With `make`, it is made where nothing is,
+// and closed when it is ours.
+bool IsPrivateFolder(const QString& folder, bool make) {
+    const QByteArray path = QFile::encodeName(folder);
+    if (make)
         mkdir(path.constData(), 0700);
-        struct stat info {};
-        if (lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
-            info.st_uid != getuid())
-            return false;
-        return (info.st_mode & 0077) == 0 || chmod(path.constData(), 0700) == 0;
-    };
-    if (makePrivate(preferred))
+    struct stat info {};
+    if (lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid())
+        return false;
+    return (info.st_mode & 0077) == 0 || (make && chmod(path.constData(), 0700) == 0);
+}
+
+} // namespace
+
+QString PrivateFolder(const QString& preferred, const QString& fallback) {
+    if (IsPrivateFolder(preferred, true))
         return preferred;
     QDir().mkpath(QFileInfo(fallback).path());
-    if (makePrivate(fallback))
+    if (IsPrivateFolder(fallback, true))
         return fallback;
     return {};
 }
 
-QString RuntimeFolder() {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(runtime).exists())
+QString RuntimeFolder(const QString& runtime, const QString& preferred, const QString& fallback) {
+    // The session's folder is the system's to make and to set up: it is taken only as it is.
+    if (!runtime.isEmpty() && IsPrivateFolder(runtime, false))
         return runtime;
+    return PrivateFolder(preferred, fallback);
+}
+
+QString RuntimeFolder() {
     // /tmp is shared with every other user.
-    return PrivateFolder(QStringLiteral("/tmp/snapvault-%1").arg(getuid()),
+    return RuntimeFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"),
+                         QStringLiteral("/tmp/snapvault-%1").arg(getuid()),
                          QDir::homePath() + QStringLiteral("/.cache/snapvault"));
 }
 
 TUnixSingleInstance::TUnixSingleInstance(QString folder) : FFolder(std::move(folder)) {}
+
+bool TUnixSingleInstance::HasPrivateFolder() const {
+    return !FFolder.isEmpty() || !RuntimeFolder().isEmpty();
+}
 
 TUnixSingleInstance::~TUnixSingleInstance() {
     FServer.reset();

@@ -16,6 +16,7 @@ public:
     explicit TUnixSingleInstance(QString folder = QString());
     ~TUnixSingleInstance() override;
 
+    bool HasPrivateFolder() const override;
     bool AcquireLock() override;
     void ReleaseLock() override;
     bool Publish(std::function<void()> onClose) override;
@@ -32,6 +33,9 @@ private:
 
 // The folder of the lock and the close channel; empty when no folder closed to others can be had.
 QString RuntimeFolder();
+// `runtime` (the session's runtime folder) when it is a folder of ours closed to others, else
+// PrivateFolder(preferred, fallback).
+QString RuntimeFolder(const QString& runtime, const QString& preferred, const QString& fallback);
 // `preferred` when it is (or can be made) a folder of ours closed to others, else `fallback` on
 // the same terms, else empty.
 QString PrivateFolder(const QString& preferred, const QString& fallback);

@@ -23,7 +23,7 @@ public:
     void Leave(TViewerHandle next) override;
     bool HasImage() override { return FCurrent.OffersImage; }
     std::optional<QImage> CopyImage() override { return FCurrent.Image; }
-    quint64 ImageHash() override { return FCurrent.Hash; }
+    std::optional<quint64> ImageHash() override { return FCurrent.Hash; }
     void SetCapturing(bool capturing) override;
 
 private:

@@ -8,6 +8,7 @@
 #include "codecs/graphicerrors.h"
 #include "codecs/jpegimage.h"
 #include "platform/clipboardchain.h"
+#include "platform/fileprobe.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
 #include "platform/programinfo.h"
@@ -18,7 +19,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -71,8 +71,7 @@ void TSVXForm::CaptureClipboardImage() {
     // The desktop offering the last file's picture again is no new copy: nothing happens.
     const TCaptureOptions options = ReadCaptureOptions();
     const TPictureFingerprint picture{captured, Platform().Clipboard->ImageHash()};
-    if (Reoffers.IsReoffer(picture, options,
-                           [](const QString& fileName) { return QFileInfo::exists(fileName); }))
+    if (Reoffers.IsReoffer(picture, options, FileVersionAt))
         return;
 
     // Too small to be a screenshot: dropped before anything shows. A save that would take the

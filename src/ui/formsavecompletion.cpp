@@ -30,7 +30,7 @@ void TSVXForm::ThreadDone(TStowThread* sender) {
     if (sender != nullptr) {
         SavedBytes += sender->BytesWritten();
         Reoffers.SaveEnded(TReofferMemory::TSaveId(sender), sender->BytesWritten() > 0,
-                           sender->WrittenFileName());
+                           sender->WrittenFileName(), sender->WrittenVersion());
         SaveBudget.Release(sender->MemoryEstimate());
         StatBytes->setText(QLocale().toString(SavedBytes));
     }

@@ -64,10 +64,23 @@ void TSVXForm::StartupSequence(const QStringList& arguments) {
 }
 
 // Takes the instance lock and publishes the close channel; false (with EndRequested set) when
-// this process is to end at once: another instance runs, or `-terminate` has done its part.
+// this process is to end at once: no folder for the lock, another instance runs, or `-terminate`
+// has done its part.
 bool TSVXForm::ClaimSingleInstance(bool terminate) {
     ISingleInstance& instance = *Platform().Instance;
     InstanceCheckPending = true;
+    if (!instance.HasPrivateFolder()) {
+        TBoxRequest request;
+        request.Text = QStringLiteral(
+            "Snapvault cannot start: it has no folder closed to other users for its lock.\n"
+            "One of these must be a folder of yours that only you may open (mode 700): "
+            "$XDG_RUNTIME_DIR, /tmp/snapvault-<your user id>, ~/.cache/snapvault.");
+        request.Caption = QStringLiteral("Snapvault");
+        request.Icon = TBoxIcon::Error;
+        ShowModalBox(request);
+        EndRequested = true;
+        return false;
+    }
     if (!instance.AcquireLock()) {
         if (terminate) {
             if (instance.RequestClose() == ISingleInstance::TCloseResult::CannotConnect)

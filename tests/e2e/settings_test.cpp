@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <csignal>
 
 namespace {
@@ -169,20 +170,44 @@ TEST_F(SettingsTest, ShutdownKilledAtAnyStepOfTheWriteLeavesReadableSettings) {
 }
 
 // A logout or a plain kill while a large picture is being written: the program ends the way a
-// `-terminate` ends it, with the picture whole and the settings written.
+// `-terminate` ends it, with the picture whole and the settings written. A hang-up ignored at
+// the start (nohup) stays ignored; a second request while that runs ends the program outright.
 TEST_F(SettingsTest, TerminationSignalsEndTheProgramTheOrderlyWay) {
     const QImage large = PatternImage(6000, 4000, 7);
     const QString file = Home() + QStringLiteral("/SV0000.bmp");
-    for (const int signalNumber : {SIGTERM, SIGHUP}) {
-        SCOPED_TRACE(signalNumber);
+    const struct {
+        const char* Name;
+        bool NoHangUp; // started with SIGHUP ignored
+        std::vector<int> Signals;
+        bool Orderly;
+    } cases[] = {
+        {"a kill", false, {SIGTERM}, true},
+        {"a closed terminal", false, {SIGHUP}, true},
+        {"a closed terminal under nohup, then a kill", true, {SIGHUP, SIGTERM}, true},
+        {"a kill, then Ctrl+C", false, {SIGTERM, SIGINT}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
         QFile::remove(SettingsFile());
         QFile::remove(file);
         TChildProcess* program = nullptr;
+        const auto hangUp = std::signal(SIGHUP, c.NoHangUp ? SIG_IGN : SIG_DFL);
         ASSERT_TRUE(StartCapturing(QStringLiteral("BitmapOut"), &program));
+        std::signal(SIGHUP, hangUp);
+        // Ignored at the start, it stays ignored (the lowest bit of the mask); else it is taken.
+        QFile status(QStringLiteral("/proc/%1/status").arg(program->Pid()));
+        const QByteArray ignored = status.open(QIODevice::ReadOnly) ? status.readAll() : "";
+        const QRegularExpression hangUpIgnored("SigIgn:\\s*\\w*[13579bdf]\\n");
+        EXPECT_EQ(hangUpIgnored.match(ignored).hasMatch(), c.NoHangUp);
         ASSERT_TRUE(CopyImage(large));
         ASSERT_TRUE(WaitUntil([&] { return QFile::exists(file); }, 30000, 1)) << "no save began";
-        ASSERT_EQ(::kill(pid_t(program->Pid()), signalNumber), 0);
-        EXPECT_EQ(program->ExitCodeWithin(60000), 0);
+        for (const int signalNumber : c.Signals)
+            ASSERT_EQ(::kill(pid_t(program->Pid()), signalNumber), 0);
+        EXPECT_EQ(program->ExitCodeWithin(60000), c.Orderly ? std::optional(0) : std::nullopt);
+        if (!c.Orderly) {
+            EXPECT_FALSE(program->Running()) << "a second request did not end it";
+            continue;
+        }
         EXPECT_TRUE(QFile::exists(SettingsFile())) << "the settings were not written";
         EXPECT_TRUE(SamePixels(large, WaitForImageFile(file, 0))) << "the picture is cut short";
     }

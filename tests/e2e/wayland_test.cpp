@@ -167,6 +167,16 @@ TEST_F(WaylandCaptureTest, SourceThatNeverDeliversHoldsNothingUp) {
     ASSERT_TRUE(CopyPicture(copied));
     EXPECT_TRUE(SamePixels(copied, WaitForImageFile(Home() + QLatin1Char('/') + BmpName(0))));
     EXPECT_EQ(ImageFilesIn(Home()).size(), 1);
+    // A copy made while the program still waits for a stalled source is saved, without a box.
+    TChildProcess stalled;
+    ASSERT_TRUE(
+        stalled.Start(QStringLiteral(SVX_STALLED_SOURCE), {QStringLiteral("image/png")}, FWayland));
+    QByteArray said;
+    while (!said.contains("asked"))
+        ASSERT_TRUE(stalled.ReadMore(said, 10000)) << "the stalled source is never asked";
+    const QImage during = PatternImage(80, 60, 5);
+    ASSERT_TRUE(CopyPicture(during));
+    EXPECT_TRUE(SamePixels(during, WaitForImageFile(Home() + QLatin1Char('/') + BmpName(1))));
     EXPECT_TRUE(RunsWithoutBox(*program));
 }
 

@@ -54,8 +54,8 @@ std::optional<QImage> TFakeClipboardChain::CopyImage() {
     return Image;
 }
 
-quint64 TFakeClipboardChain::ImageHash() {
-    return Image ? PictureHash(*Image) : 0;
+std::optional<quint64> TFakeClipboardChain::ImageHash() {
+    return Image ? PictureHash(*Image) : std::nullopt;
 }
 
 void TFakeClipboardChain::Offer(bool offersImage, std::optional<QImage> image) {

@@ -47,7 +47,7 @@ public:
     void SendChangeChain(TViewerHandle viewer, TViewerHandle removed, TViewerHandle next) override;
     bool HasImage() override { return OfferImage; }
     std::optional<QImage> CopyImage() override;
-    quint64 ImageHash() override;
+    std::optional<quint64> ImageHash() override;
     void SetCapturing(bool capturing) override { Capturing = capturing; }
 
     // Puts a picture on the clipboard and announces the change.
@@ -88,6 +88,7 @@ public:
 
 class TFakeSingleInstance : public ISingleInstance {
 public:
+    bool HasPrivateFolder() const override { return PrivateFolder; }
     bool AcquireLock() override;
     void ReleaseLock() override {
         Locked = false;
@@ -97,6 +98,7 @@ public:
     TCloseResult RequestClose() override;
 
     bool OtherRunning = false; // the lock is held by another instance
+    bool PrivateFolder = true;
     bool CanPublish = true;
     TCloseResult CloseAnswer = TCloseResult::Closed;
     bool Locked = false;

@@ -29,8 +29,11 @@ void OnGlobalRemove(void*, wl_registry*, uint32_t) {}
 
 std::vector<int> HeldOpen;
 
+// Says when it is asked, so that a test can copy something else while the asker waits.
 void OnSend(void*, zwlr_data_control_source_v1*, const char*, int32_t fd) {
     HeldOpen.push_back(fd);
+    std::puts("asked");
+    std::fflush(stdout);
 }
 
 void OnCancelled(void*, zwlr_data_control_source_v1*) {}

@@ -201,6 +201,7 @@ TEST_F(Capture, ReofferOfTheLastFilesPictureAddsNothing) {
         {"an emptied clipboard in between", [&] { Clipboard().SetText(); }, true, 1},
         {"another picture in between", [&] { Clipboard().SetImage(Picture(8, 6)); }, true, 3},
         {"its file deleted", [&] { QFile::remove(Output + "/SV0000.bmp"); }, true, 2},
+        {"its file emptied", [&] { QFile::resize(Output + "/SV0000.bmp", 0); }, true, 2},
         {"the format changed", [&] { Form.PngOut->setChecked(true); }, true, 2},
         {"its save failed", [&] { QDir().mkpath(missing); }, true, 2, true},
     };

@@ -9,6 +9,10 @@ namespace {
 using TClose = ISingleInstance::TCloseResult;
 
 TEST(StartupInstance, EachBranchEndsAsksAndReportsAsItShould) {
+    const QString noFolder = QStringLiteral(
+        "Snapvault cannot start: it has no folder closed to other users for its lock.\n"
+        "One of these must be a folder of yours that only you may open (mode 700): "
+        "$XDG_RUNTIME_DIR, /tmp/snapvault-<your user id>, ~/.cache/snapvault.");
     const struct {
         const char* Name;
         bool OtherRunning;
@@ -19,6 +23,7 @@ TEST(StartupInstance, EachBranchEndsAsksAndReportsAsItShould) {
         int CloseRequests;
         bool Publishes;
         QStringList Boxes;
+        bool NoFolder = false;
     } cases[] = {
         {"first start", false, true, TClose::Closed, {}, false, 0, true, {}},
         {"no close channel",
@@ -59,6 +64,7 @@ TEST(StartupInstance, EachBranchEndsAsksAndReportsAsItShould) {
          1,
          false,
          {"FileMapping"}},
+        {"no private folder", false, true, TClose::Closed, {}, true, 0, false, {noFolder}, true},
         {"-terminate, nothing running",
          false,
          true,
@@ -77,6 +83,7 @@ TEST(StartupInstance, EachBranchEndsAsksAndReportsAsItShould) {
                 platform.Instance.OtherRunning = c.OtherRunning;
                 platform.Instance.CanPublish = c.CanPublish;
                 platform.Instance.CloseAnswer = c.Answer;
+                platform.Instance.PrivateFolder = !c.NoFolder;
             },
             c.Arguments);
         EXPECT_EQ(window.Form->EndRequested, c.Ends);

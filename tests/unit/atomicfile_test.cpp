@@ -70,6 +70,8 @@ TEST(AtomicFile, ReplacesTheTargetWholeOrNotAtAll) {
         std::function<bool(const QDir& folder)> Prepare;
         bool Succeeds;
         QByteArray TargetAfter; // the file at the target afterwards
+        mode_t Mode = 0644;
+        std::string Remains = ""; // besides the target and the link's target
     } cases[] = {
         {"nothing there", [](const QDir&) { return true; }, true, bytes},
         {"an older file",
@@ -78,6 +80,18 @@ TEST(AtomicFile, ReplacesTheTargetWholeOrNotAtAll) {
              return old.open(QIODevice::WriteOnly) && old.write("old") == 3;
          },
          true, bytes},
+        {"an older file closed to others stays so",
+         [](const QDir& folder) {
+             QFile old(folder.filePath("SVX.dat"));
+             return old.open(QIODevice::WriteOnly) && old.setPermissions(QFile::ReadOwner);
+         },
+         true, bytes, 0400},
+        {"a dead writer's temporary goes, a living one's stays",
+         [](const QDir& folder) { // no process has the largest number
+             return QFile(folder.filePath(".SVX.dat.2147483647.x")).open(QIODevice::WriteOnly) &&
+                    QFile(folder.filePath(".SVX.dat.1.y")).open(QIODevice::WriteOnly);
+         },
+         true, bytes, 0644, ".SVX.dat.1.y"},
         {"a link: replaced, its target untouched",
          [](const QDir& folder) {
              QFile other(folder.filePath("other"));
@@ -110,18 +124,17 @@ TEST(AtomicFile, ReplacesTheTargetWholeOrNotAtAll) {
         QTemporaryDir dir;
         const QDir folder(dir.path());
         ASSERT_TRUE(c.Prepare(folder));
-        const QStringList before = Leftovers(folder, {});
         const QString failure = WriteFileAtomically(folder.filePath("SVX.dat"), bytes);
         setrlimit(RLIMIT_FSIZE, &unlimited);
         EXPECT_EQ(failure.isEmpty(), c.Succeeds) << failure.toStdString();
         EXPECT_EQ(Contents(folder.filePath("SVX.dat")), c.TargetAfter);
         if (c.Succeeds) {
-            EXPECT_EQ(ModeOf(folder.filePath("SVX.dat")), S_IFREG | 0644u);
+            EXPECT_EQ(ModeOf(folder.filePath("SVX.dat")), S_IFREG | c.Mode);
         }
         if (QFile::exists(folder.filePath("other"))) {
             EXPECT_EQ(Contents(folder.filePath("other")), "other");
         }
-        EXPECT_EQ(Leftovers(folder, before + QStringList{"SVX.dat"}).join(' ').toStdString(), "");
+        EXPECT_EQ(Leftovers(folder, {"SVX.dat", "other"}).join(' ').toStdString(), c.Remains);
     }
 }
 

@@ -134,8 +134,8 @@ TEST(SingleInstance, AChannelThatHangsUpOrAnswersOtherwiseIsNoAnswer) {
     }
 }
 
-// The runtime folder under a shared /tmp, and its fallback: what is there already decides, and
-// a folder that cannot be made private is never handed out.
+// The session's runtime folder (taken only as it is), the folder under a shared /tmp, and its
+// fallback: what is there already decides, and a folder that is not private is never handed out.
 TEST(RuntimeFolder, OnlyAFolderOfOursClosedToOthersIsTaken) {
     using TPrepare = std::function<bool(const QString& path, const QString& elsewhere)>;
     const TPrepare nothing = [](const QString&, const QString&) { return true; };
@@ -155,13 +155,17 @@ TEST(RuntimeFolder, OnlyAFolderOfOursClosedToOthersIsTaken) {
         return QDir().mkpath(path) &&
                (getuid() != 0 || chown(QFile::encodeName(path).constData(), 65534, 65534) == 0);
     };
-    enum TChosen { Preferred, Fallback, None };
+    const TPrepare closed = [](const QString& path, const QString&) {
+        return mkdir(QFile::encodeName(path).constData(), 0700) == 0;
+    };
+    enum TChosen { Preferred, Fallback, None, Runtime };
     const TChosen notOurs = getuid() != 0 ? Preferred : Fallback;
     const struct {
         const char* Name;
         TPrepare Preferred;
         TPrepare Fallback;
         TChosen Chosen;
+        TPrepare Runtime = [](const QString&, const QString&) { return true; };
     } cases[] = {
         {"nothing there", nothing, nothing, Preferred},
         {"ours, open to others", openToOthers, nothing, Preferred},
@@ -172,6 +176,8 @@ TEST(RuntimeFolder, OnlyAFolderOfOursClosedToOthersIsTaken) {
         {"a link, and a file as the fallback", link, file, None},
         {"another user's, and theirs as the fallback", othersFolder, othersFolder,
          getuid() != 0 ? Preferred : None},
+        {"the session's, ours and closed", nothing, nothing, Runtime, closed},
+        {"the session's, open to others", nothing, nothing, Preferred, openToOthers},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -180,9 +186,12 @@ TEST(RuntimeFolder, OnlyAFolderOfOursClosedToOthersIsTaken) {
         const QString fallback = dir.filePath("home/.cache/snapvault");
         ASSERT_TRUE(c.Preferred(preferred, dir.filePath("elsewhere")));
         ASSERT_TRUE(c.Fallback(fallback, dir.filePath("elsewhere2")));
-        const QString chosen = PrivateFolder(preferred, fallback);
+        const QString runtime = dir.filePath("run-user");
+        ASSERT_TRUE(c.Runtime(runtime, dir.filePath("elsewhere3")));
+        const QString chosen = RuntimeFolder(runtime, preferred, fallback);
         EXPECT_EQ(chosen, c.Chosen == Preferred  ? preferred
                           : c.Chosen == Fallback ? fallback
+                          : c.Chosen == Runtime  ? runtime
                                                  : QString());
         if (c.Chosen == None)
             continue;
