@@ -1,7 +1,7 @@
 #pragma once
 
 #include "capture/captureoptions.h"
-#include "platform/fileprobe.h"
+#include "platform/newfile.h"
 
 #include <QSize>
 #include <QString>

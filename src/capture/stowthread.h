@@ -2,7 +2,7 @@
 
 #include "capture/saveformat.h"
 #include "codecs/jpegimage.h"
-#include "platform/fileprobe.h"
+#include "platform/newfile.h"
 
 #include <QImage>
 #include <QSemaphore>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/fileprobe.h"
+#include "platform/newfile.h"
 #include "platform/newfile.h"
 
 #include <QFile>

@@ -44,3 +44,26 @@ bool RemoveIfSameFile(const QString& path, const TFileIdentity& identity) {
         return false;
     return ::unlink(name.constData()) == 0;
 }
+
+namespace {
+
+TFileVersion VersionOf(const struct stat& info) {
+    return {quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
+            qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+} // namespace
+
+std::optional<TFileVersion> FileVersionAt(const QString& path) {
+    struct stat info {};
+    if (lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return VersionOf(info);
+}
+
+std::optional<TFileVersion> FileVersionOf(int descriptor) {
+    struct stat info {};
+    if (fstat(descriptor, &info) != 0)
+        return std::nullopt;
+    return VersionOf(info);
+}

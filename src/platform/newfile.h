@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <optional>
 
 // Which file a directory entry is: the same device and inode is the same file, whatever name
 // it has by now.
@@ -23,3 +24,20 @@ int CreateOrTruncateFile(const QString& path, TFileIdentity& identity);
 // Removes `path` only while it still names the file `identity` describes: a file another
 // program has put there since is left alone.
 bool RemoveIfSameFile(const QString& path, const TFileIdentity& identity);
+
+// What a file is at one moment: which file (device and inode) and, by its size and last change,
+// which contents. Another file put under the name, or the file written anew, is another version.
+struct TFileVersion {
+    quint64 Device = 0;
+    quint64 Inode = 0;
+    qint64 Size = 0;
+    qint64 ModifiedNs = 0;
+
+    bool operator==(const TFileVersion&) const = default;
+};
+
+// The version of what `path` names (a link itself, not what it points to); none when nothing is
+// there.
+std::optional<TFileVersion> FileVersionAt(const QString& path);
+// The version of an open file; none when the system cannot tell.
+std::optional<TFileVersion> FileVersionOf(int descriptor);
