@@ -29,13 +29,24 @@ from concurrent.futures import ThreadPoolExecutor
 
 MAX_FUNCTION_LINES = 80
 
-# The layer of each folder below src/, bottom to top.
+# The layer of each folder below src/, bottom to top. The rooms of platform/ share its layer.
 LAYERS = {
     "platform": 1,
+    "platform/clipboard": 1, "platform/tray": 1, "platform/sound": 1, "platform/session": 1,
+    "platform/files": 1,
     "codecs": 2,
     "capture": 3, "audio": 3, "settings": 3, "tray": 3,
     "ui": 4,
     "app": 5,
+}
+
+# Folders of one layer include each other only where one service needs another: the platform's
+# Linux implementation puts every room's service in force, and the autostart entry is written
+# by the atomic writer.
+NEEDS = {
+    "platform": {"platform/clipboard", "platform/tray", "platform/sound", "platform/session",
+                 "platform/files"},
+    "platform/session": {"platform/files"},
 }
 
 MARKER = re.compile(r'^# (\d+) "((?:[^"\\]|\\.)*)"((?: \d)*)$')
@@ -43,14 +54,23 @@ MARKER = re.compile(r'^# (\d+) "((?:[^"\\]|\\.)*)"((?: \d)*)$')
 
 def folder_of(relative):
     """The layered folder a file below src/ belongs to, or None when it lies in no known one."""
-    head = relative.split("/", 1)[0]
-    return head if head in LAYERS and "/" in relative else None
+    parts = relative.split("/")
+    for depth in (2, 1):
+        folder = "/".join(parts[:depth])
+        if len(parts) > depth and folder in LAYERS:
+            return folder
+    return None
 
 
-def allowed(source_folder, target_folder):
-    if source_folder == target_folder:
-        return True
-    return LAYERS[target_folder] < LAYERS[source_folder]
+def placement_fault(source_folder, target_folder):
+    """Why `source_folder` may not include from `target_folder`, or None when it may."""
+    if source_folder == target_folder or target_folder in NEEDS.get(source_folder, ()):
+        return None
+    if LAYERS[target_folder] < LAYERS[source_folder]:
+        return None
+    if LAYERS[target_folder] == LAYERS[source_folder]:
+        return "from a folder beside its own that it does not need"
+    return "from a layer that is not below its own"
 
 
 def preprocess_command(command, tree, root):
@@ -167,8 +187,9 @@ def check(build, tree, root):
         site = f"{source}:{line}"
         if folder_of(target) is None:
             faults.append(f"{site}: includes {target} from an unknown folder")
-        elif folder_of(source) and not allowed(folder_of(source), folder_of(target)):
-            faults.append(f"{site}: includes {target} from a layer that is not below its own")
+        elif folder_of(source) and placement_fault(folder_of(source), folder_of(target)):
+            faults.append(f"{site}: includes {target} "
+                          + placement_fault(folder_of(source), folder_of(target)))
         a, b = os.path.splitext(source)[0], os.path.splitext(target)[0]
         if a != b:
             units.setdefault((a, b), site)
@@ -184,7 +205,7 @@ LONG_MEMBER = "  void Planted() {\n" + "    (void)0;\n" * 100 + "  }\n"
 
 # Each planting: the file, the text put in, where, and a piece of the fault it must raise.
 PLANTINGS = [
-    ("platform/atomicfile.cpp", '#include "../ui/svxform.h"\n', "top",
+    ("platform/files/atomicfile.cpp", '#include "../ui/svxform.h"\n', "top",
      "includes ui/svxform.h from a layer that is not below its own"),
     ("audio/feedbacksounds.cpp", '# include "capture/stowthread.h"\n', "top",
      "includes capture/stowthread.h from a layer that is not below its own"),

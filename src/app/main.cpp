@@ -2,8 +2,8 @@
 #include "platform/linuxplatform.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
-#include "platform/programinfo.h"
-#include "platform/sessionclipboard.h"
+#include "platform/session/programinfo.h"
+#include "platform/clipboard/sessionclipboard.h"
 #include "tray/trayicon.h"
 #include "ui/svxform.h"
 

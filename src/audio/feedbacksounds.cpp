@@ -2,7 +2,7 @@
 
 #include "audio/mediaplayer.h"
 #include "platform/platform.h"
-#include "platform/soundserver.h"
+#include "platform/sound/soundserver.h"
 
 TSoundSource SelectSoundSource(bool beepStd, bool beepPCSpk) {
     if (beepStd)

@@ -1,7 +1,7 @@
 #include "audio/mediaplayer.h"
 
 #include "platform/platform.h"
-#include "platform/soundserver.h"
+#include "platform/sound/soundserver.h"
 
 TMediaPlayer::~TMediaPlayer() {
     Close();

@@ -1,6 +1,6 @@
 #include "capture/filenaming.h"
 
-#include "platform/fileprobe.h"
+#include "platform/files/fileprobe.h"
 
 namespace {
 // Beyond this the numbers would not fit the counter; ten million files per width are taken

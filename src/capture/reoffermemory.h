@@ -1,7 +1,7 @@
 #pragma once
 
 #include "capture/captureoptions.h"
-#include "platform/newfile.h"
+#include "platform/files/newfile.h"
 
 #include <QSize>
 #include <QString>

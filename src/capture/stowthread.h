@@ -2,7 +2,7 @@
 
 #include "capture/saveformat.h"
 #include "codecs/jpegimage.h"
-#include "platform/newfile.h"
+#include "platform/files/newfile.h"
 
 #include <QImage>
 #include <QSemaphore>

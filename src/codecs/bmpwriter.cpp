@@ -2,7 +2,7 @@
 
 #include "codecs/bmpfile.h"
 #include "codecs/filestream.h"
-#include "platform/gatheredwrite.h"
+#include "platform/files/gatheredwrite.h"
 
 #include <algorithm>
 #include <cstring>

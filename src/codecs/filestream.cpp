@@ -1,7 +1,7 @@
 #include "codecs/filestream.h"
 
 #include "codecs/graphicerrors.h"
-#include "platform/gatheredwrite.h"
+#include "platform/files/gatheredwrite.h"
 
 TFileStream::TFileStream(const QString& fileName, TCreation creation) : FFileName(fileName) {
     const int descriptor = creation == TCreation::New ? CreateNewFile(fileName, FIdentity)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/newfile.h"
-#include "platform/newfile.h"
+#include "platform/files/newfile.h"
+#include "platform/files/newfile.h"
 
 #include <QFile>
 #include <QString>

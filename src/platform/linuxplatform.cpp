@@ -1,14 +1,14 @@
 #include "platform/linuxplatform.h"
 
-#include "platform/clipboardchain.h"
-#include "platform/desktoptraybackend.h"
-#include "platform/pulsesoundserver.h"
-#include "platform/qtdesktop.h"
+#include "platform/clipboard/clipboardchain.h"
+#include "platform/tray/desktoptraybackend.h"
+#include "platform/sound/pulsesoundserver.h"
+#include "platform/session/qtdesktop.h"
 #include "platform/qtmessageboxes.h"
-#include "platform/sessionclipboard.h"
+#include "platform/clipboard/sessionclipboard.h"
 #include "platform/threadstarter.h"
-#include "platform/unixsingleinstance.h"
-#include "platform/xdgautostart.h"
+#include "platform/session/unixsingleinstance.h"
+#include "platform/session/xdgautostart.h"
 
 struct TLinuxPlatform::TServices {
     explicit TServices(TClipboardRoute route)

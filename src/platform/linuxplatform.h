@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/clipboardroute.h"
+#include "platform/clipboard/clipboardroute.h"
 #include "platform/platform.h"
 
 #include <memory>

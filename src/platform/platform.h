@@ -1,9 +1,12 @@
 #pragma once
 
 // platform/, the lowest layer: every service of the desktop and the system behind a small
-// interface (clipboard watchers, tray backend, sound server, message boxes, files, single
-// instance, autostart), and the only code that talks to X11, Wayland, POSIX or the sound server.
-// Includes nothing of the program outside platform/.
+// interface, and the only code that talks to X11, Wayland, POSIX or the sound server. Each
+// service has a room of its own: clipboard/, tray/, sound/, session/ and files/, each described in
+// its main header (clipboardchain.h, traybackend.h, soundserver.h, singleinstance.h,
+// atomicfile.h). Here at the top: the message boxes, the platform's interface below and its Linux
+// implementation, which puts every room's service in force. The rooms include nothing from here;
+// platform/ includes nothing of the program outside platform/.
 
 class IAutoStart;
 class IMessageBoxes;

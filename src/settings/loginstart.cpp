@@ -1,6 +1,6 @@
 #include "settings/loginstart.h"
 
-#include "platform/autostart.h"
+#include "platform/session/autostart.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
 

@@ -3,7 +3,7 @@
 // tray/: the notification-area icon, its state and its artwork, without the window. Includes
 // only tray/ and platform/; never capture/, audio/ or settings/, which sit beside it.
 
-#include "platform/traybackend.h"
+#include "platform/tray/traybackend.h"
 #include "tray/trayartwork.h"
 
 #include <QMenu>

@@ -1,5 +1,5 @@
 // The window's place in the clipboard change chain, and the gate every change passes.
-#include "platform/clipboardchain.h"
+#include "platform/clipboard/clipboardchain.h"
 #include "platform/platform.h"
 #include "ui/svxform.h"
 

@@ -1,7 +1,7 @@
 // The factory values put into the controls: all of them for a new installation, the JPEG page's
 // for its reset. Every value goes through the control's ordinary setter, so the handlers run as
 // they would for the user.
-#include "platform/programinfo.h"
+#include "platform/session/programinfo.h"
 #include "settings/factoryvalues.h"
 #include "ui/svxform.h"
 

@@ -2,7 +2,7 @@
 // its start field.
 #include "capture/filenaming.h"
 #include "capture/stowthread.h"
-#include "platform/fileprobe.h"
+#include "platform/files/fileprobe.h"
 #include "ui/maskededit.h"
 #include "ui/svxform.h"
 

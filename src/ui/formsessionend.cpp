@@ -1,7 +1,7 @@
 // How the program learns that the user's session ends: a kill, a closed terminal or the session
 // manager. Each takes the path of a close from `-terminate`, so that running saves finish and
 // the settings are written.
-#include "platform/terminationsignals.h"
+#include "platform/session/terminationsignals.h"
 #include "ui/svxform.h"
 
 #include <QGuiApplication>

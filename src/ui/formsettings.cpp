@@ -1,8 +1,8 @@
 // SVX.dat: a short header and one component record for each persisted option control, read
 // into the live controls at start-up and written from them at shutdown.
-#include "platform/atomicfile.h"
+#include "platform/files/atomicfile.h"
 #include "platform/modalbox.h"
-#include "platform/programinfo.h"
+#include "platform/session/programinfo.h"
 #include "settings/componentstream.h"
 #include "ui/controlrecord.h"
 #include "ui/optioncontrols.h"

@@ -1,9 +1,9 @@
 // What the main window does when it is destroyed: leave the clipboard, store the settings,
 // give up the instance lock.
-#include "platform/clipboardchain.h"
+#include "platform/clipboard/clipboardchain.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
-#include "platform/singleinstance.h"
+#include "platform/session/singleinstance.h"
 #include "ui/svxform.h"
 
 #include <exception>

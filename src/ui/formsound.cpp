@@ -4,7 +4,7 @@
 #include "audio/mediaplayer.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
-#include "platform/programinfo.h"
+#include "platform/session/programinfo.h"
 #include "ui/svxform.h"
 
 #include <QCheckBox>

@@ -1,14 +1,14 @@
 // What the main window does when it is created, in this order: the single-instance rule, the
 // working folder, the version, the settings, and bringing every dependent control in line.
 #include "capture/savebudget.h"
-#include "platform/clipboardchain.h"
+#include "platform/clipboard/clipboardchain.h"
 #include "platform/machinememory.h"
 #include "platform/messagebox.h"
 #include "platform/modalbox.h"
 #include "platform/platform.h"
-#include "platform/programinfo.h"
+#include "platform/session/programinfo.h"
 #include "platform/reporterror.h"
-#include "platform/singleinstance.h"
+#include "platform/session/singleinstance.h"
 #include "ui/svxform.h"
 
 #include <QAction>

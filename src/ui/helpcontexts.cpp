@@ -1,6 +1,6 @@
 // Context help: F1 (or the caption's help button) shows the topic of the focused control, or of
 // its nearest container that has one, as a pop-up at the control's top-left corner.
-#include "platform/desktop.h"
+#include "platform/session/desktop.h"
 #include "platform/platform.h"
 #include "ui/helptopics.h"
 #include "ui/svxform.h"

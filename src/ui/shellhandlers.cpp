@@ -1,5 +1,5 @@
 // The output folder browser and the two web links of the about page.
-#include "platform/desktop.h"
+#include "platform/session/desktop.h"
 #include "platform/platform.h"
 #include "ui/svxform.h"
 

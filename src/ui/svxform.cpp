@@ -1,9 +1,9 @@
 #include "ui/svxform.h"
 
-#include "platform/clipboardchain.h"
+#include "platform/clipboard/clipboardchain.h"
 #include "platform/modalbox.h"
 #include "platform/platform.h"
-#include "platform/singleinstance.h"
+#include "platform/session/singleinstance.h"
 #include "tray/trayicon.h"
 
 #include <QApplication>

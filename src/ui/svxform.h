@@ -8,7 +8,7 @@
 #include "capture/reoffermemory.h"
 #include "capture/savebudget.h"
 #include "capture/saveformat.h"
-#include "platform/clipboardchain.h"
+#include "platform/clipboard/clipboardchain.h"
 #include "tray/trayartwork.h"
 #include "ui/updown.h"
 

@@ -2,7 +2,7 @@
 // before the settings are read. The option controls come from the option table; everything
 // else is placed here.
 #include "audio/mediaplayer.h"
-#include "platform/programinfo.h"
+#include "platform/session/programinfo.h"
 #include "ui/optioncontrols.h"
 #include "ui/svxform.h"
 

@@ -1,7 +1,7 @@
 #include "formlayout.h"
 
 #include "fakeplatform.h"
-#include "platform/programinfo.h"
+#include "platform/session/programinfo.h"
 #include "ui/svxform.h"
 
 #include <QApplication>

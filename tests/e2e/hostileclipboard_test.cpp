@@ -3,7 +3,7 @@
 // memory for a picture it does not hold.
 #include "e2efixture.h"
 #include "imagechecks.h"
-#include "platform/xcbselectionwatcher.h"
+#include "platform/clipboard/xcbselectionwatcher.h"
 #include "toolrun.h"
 
 #include <QElapsedTimer>

@@ -7,9 +7,9 @@
 #include "traycolours.h"
 #include "waylandsession.h"
 
-#include "platform/dbusmenu.h"
-#include "platform/desktoptraybackend.h"
-#include "platform/snitraybackend.h"
+#include "platform/tray/dbusmenu.h"
+#include "platform/tray/desktoptraybackend.h"
+#include "platform/tray/snitraybackend.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>

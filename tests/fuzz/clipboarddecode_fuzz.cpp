@@ -1,7 +1,7 @@
 // Arbitrary bytes offered as each picture type we accept from the clipboard: decoding must
 // neither crash, hang nor allocate beyond its bounds. Built for libFuzzer when the compiler has
 // it; otherwise a deterministic mutation loop over the seed files stands in.
-#include "platform/clipboarddecode.h"
+#include "platform/clipboard/clipboarddecode.h"
 
 #include <QByteArray>
 #include <cstddef>

@@ -1,6 +1,6 @@
 #include "fakeplatform.h"
 
-#include "platform/picturehash.h"
+#include "platform/clipboard/picturehash.h"
 
 #include <stdexcept>
 

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "platform/autostart.h"
-#include "platform/clipboardchain.h"
-#include "platform/desktop.h"
+#include "platform/session/autostart.h"
+#include "platform/clipboard/clipboardchain.h"
+#include "platform/session/desktop.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
-#include "platform/singleinstance.h"
-#include "platform/soundserver.h"
+#include "platform/session/singleinstance.h"
+#include "platform/sound/soundserver.h"
 #include "platform/threadstarter.h"
-#include "platform/traybackend.h"
+#include "platform/tray/traybackend.h"
 
 #include <QList>
 #include <QPoint>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "fakeplatform.h"
-#include "platform/programinfo.h"
+#include "platform/session/programinfo.h"
 #include "ui/svxform.h"
 
 #include <QComboBox>

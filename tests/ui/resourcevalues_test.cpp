@@ -2,7 +2,7 @@
 // hint, place, tab order and value. The expectations are written out here on their own, not
 // taken from the window's option table.
 #include "formfixture.h"
-#include "platform/programinfo.h"
+#include "platform/session/programinfo.h"
 #include "ui/optioncontrols.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 #include "audio/mediaplayer.h"
 #include "formfixture.h"
-#include "platform/programinfo.h"
+#include "platform/session/programinfo.h"
 
 #include <QCheckBox>
 #include <QDir>

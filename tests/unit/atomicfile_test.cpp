@@ -1,5 +1,5 @@
-#include "platform/atomicfile.h"
-#include "platform/newfile.h"
+#include "platform/files/atomicfile.h"
+#include "platform/files/newfile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/clipboardimage.h"
+#include "platform/clipboard/clipboardimage.h"
 #include "platform/systemerror.h"
 
 #include <QBuffer>

@@ -1,5 +1,5 @@
 #include "capture/filenaming.h"
-#include "platform/fileprobe.h"
+#include "platform/files/fileprobe.h"
 
 #include <QDir>
 #include <QFile>

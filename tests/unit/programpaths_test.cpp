@@ -1,4 +1,4 @@
-#include "platform/programinfo.h"
+#include "platform/session/programinfo.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/pulsesoundserver.h"
+#include "platform/sound/pulsesoundserver.h"
 #include "privatesoundserver.h"
 #include "testenvironment.h"
 #include "wavefiles.h"

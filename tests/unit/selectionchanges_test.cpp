@@ -1,4 +1,4 @@
-#include "platform/selectionchanges.h"
+#include "platform/clipboard/selectionchanges.h"
 
 #include <gtest/gtest.h>
 #include <vector>

@@ -1,5 +1,5 @@
 // The record format's values, and the login entry's text and lookup, without a window.
-#include "platform/xdgautostart.h"
+#include "platform/session/xdgautostart.h"
 #include "settings/componentstream.h"
 
 #include "testenvironment.h"

@@ -1,5 +1,5 @@
 #include "childprocess.h"
-#include "platform/unixsingleinstance.h"
+#include "platform/session/unixsingleinstance.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,7 +1,7 @@
-#include "platform/clipboardroute.h"
-#include "platform/picturehash.h"
-#include "platform/pipereader.h"
-#include "platform/watchedclipboardchain.h"
+#include "platform/clipboard/clipboardroute.h"
+#include "platform/clipboard/picturehash.h"
+#include "platform/clipboard/pipereader.h"
+#include "platform/clipboard/watchedclipboardchain.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

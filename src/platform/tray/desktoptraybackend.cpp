@@ -1,0 +1,104 @@
+#include "platform/tray/desktoptraybackend.h"
+
+#include "platform/tray/qttraybackend.h"
+#include "platform/tray/snitraybackend.h"
+
+#include <QMenu>
+
+TDesktopTrayBackend::TDesktopTrayBackend(QObject* owner, const QString& busAddress)
+    : ITrayBackend(owner) {
+    FItem = new TSniTrayBackend(this, busAddress);
+    connect(FItem, &ITrayBackend::Clicked, this, &ITrayBackend::Clicked);
+    connect(FItem, &ITrayBackend::AvailabilityChanged, this, &TDesktopTrayBackend::Changed);
+    connect(FItem, &TSniTrayBackend::WatcherChanged, this, &TDesktopTrayBackend::Changed);
+    // Without a session bus it is known at once.
+    if (FItem->NoWatcher())
+        Make();
+    FAvailable = Available();
+}
+
+void TDesktopTrayBackend::Make() {
+    if (FEmbedded != nullptr)
+        return;
+    FEmbedded = new TQtTrayBackend(this);
+    FEmbedded->SetIcon(FIcon);
+    FEmbedded->SetToolTip(FToolTip);
+    FEmbedded->SetMenu(FMenu);
+    connect(FEmbedded, &ITrayBackend::Clicked, this, &ITrayBackend::Clicked);
+    connect(FEmbedded, &ITrayBackend::AvailabilityChanged, this, &TDesktopTrayBackend::Changed);
+}
+
+ITrayBackend* TDesktopTrayBackend::Choose() const {
+    if (FItem->Available())
+        return FItem;
+    if (FEmbedded != nullptr && FEmbedded->Available())
+        return FEmbedded;
+    return nullptr;
+}
+
+bool TDesktopTrayBackend::Available() const {
+    return Choose() != nullptr;
+}
+
+bool TDesktopTrayBackend::Show() {
+    FWanted = true;
+    FCurrent = Choose();
+    // One icon at a time: the other way is taken down.
+    for (ITrayBackend* backend :
+         {static_cast<ITrayBackend*>(FItem), static_cast<ITrayBackend*>(FEmbedded)})
+        if (backend != nullptr && backend != FCurrent)
+            backend->Hide();
+    if (FCurrent == nullptr)
+        return false;
+    FCurrent->SetIcon(FIcon);
+    return FCurrent->Show();
+}
+
+void TDesktopTrayBackend::Hide() {
+    FWanted = false;
+    FCurrent = nullptr;
+    FItem->Hide();
+    if (FEmbedded != nullptr)
+        FEmbedded->Hide();
+}
+
+void TDesktopTrayBackend::SetIcon(const QIcon& icon) {
+    FIcon = icon;
+    // Only the icon on show is sent each animation step.
+    if (FCurrent != nullptr)
+        FCurrent->SetIcon(icon);
+}
+
+void TDesktopTrayBackend::SetToolTip(const QString& text) {
+    FToolTip = text;
+    FItem->SetToolTip(text);
+    if (FEmbedded != nullptr)
+        FEmbedded->SetToolTip(text);
+}
+
+void TDesktopTrayBackend::SetMenu(QMenu* menu) {
+    FMenu = menu;
+    FItem->SetMenu(menu);
+    if (FEmbedded != nullptr)
+        FEmbedded->SetMenu(menu);
+}
+
+QString TDesktopTrayBackend::TakeActivationToken() {
+    return FItem->TakeActivationToken();
+}
+
+void TDesktopTrayBackend::Changed() {
+    // No item watcher: the XEmbed tray, if there is one, takes the icon.
+    if (FItem->NoWatcher())
+        Make();
+    const bool available = Available();
+    // Somewhere to show it, maybe another way now: the icon moves along.
+    if (available && FWanted && Choose() != FCurrent)
+        Show();
+    if (available == FAvailable)
+        return;
+    FAvailable = available;
+    if (!available)
+        FCurrent = nullptr;
+    emit AvailabilityChanged(available);
+}

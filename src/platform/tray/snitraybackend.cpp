@@ -1,0 +1,277 @@
+#include "platform/tray/snitraybackend.h"
+
+#include "platform/tray/dbusmenu.h"
+#include "platform/tray/sniitem.h"
+
+#include <QDBusError>
+#include <QDBusPendingCallWatcher>
+#include <QDBusServiceWatcher>
+#include <QMenu>
+#include <utility>
+
+namespace {
+
+const QString BusService = QStringLiteral("org.freedesktop.DBus");
+const QString WatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString WatcherPath = QStringLiteral("/StatusNotifierWatcher");
+// GNOME Shell hosts the items of its AppIndicator extension's watcher itself, under no host name.
+const QString ShellService = QStringLiteral("org.gnome.Shell");
+// Long enough for a panel still busy starting with the session; nothing waits for it.
+constexpr int AnswerTimeoutMs = 20000;
+
+// A panel that shows items owns such a name while it runs.
+bool IsHost(const QString& name) {
+    return name.startsWith(QLatin1String("org.kde.StatusNotifierHost-")) ||
+           name.startsWith(QLatin1String("org.freedesktop.StatusNotifierHost-"));
+}
+
+QDBusMessage BusCall(const QString& method) {
+    return QDBusMessage::createMethodCall(BusService, QStringLiteral("/org/freedesktop/DBus"),
+                                          BusService, method);
+}
+
+// No answer at all, as from a watcher that hangs.
+bool Unanswered(const QDBusMessage& answer) {
+    const QDBusError::ErrorType error = QDBusError(answer).type();
+    return error == QDBusError::NoReply || error == QDBusError::Timeout ||
+           error == QDBusError::TimedOut;
+}
+
+} // namespace
+
+TSniTrayBackend::TSniTrayBackend(QObject* owner, const QString& busAddress)
+    : ITrayBackend(owner), FAddress(busAddress),
+      FBusName(QStringLiteral("snapvault-tray-%1").arg(quintptr(this))), FBus(Connect(FBusName)) {
+    RegisterTrayDBusTypes();
+    FItem = new TSniItem(this);
+    FMenu = new TDBusMenu(this);
+    FItem->OnActivate = [this] { emit Clicked(TClick::Left); };
+    FItem->OnContextMenu = [this](QPoint at) {
+        if (QMenu* menu = FMenu->Menu())
+            menu->popup(at);
+    };
+    FItem->OnActivationToken = [this](const QString& token) { FActivationToken = token; };
+    if (!FBus.isConnected()) {
+        FNamesKnown = true;
+        return;
+    }
+    // The names of watcher, hosts and GNOME Shell as they come and go (the first two by their
+    // namespaces).
+    FNames = new QDBusServiceWatcher(this);
+    FNames->setConnection(FBus);
+    FNames->setWatchedServices(
+        {QStringLiteral("org.kde*"), QStringLiteral("org.freedesktop*"), ShellService});
+    connect(FNames, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            &TSniTrayBackend::NameOwnerChanged);
+    AskBus();
+}
+
+TSniTrayBackend::~TSniTrayBackend() {
+    CloseItem();
+    QDBusConnection::disconnectFromBus(FBusName);
+}
+
+QDBusConnection TSniTrayBackend::Connect(const QString& name) const {
+    return FAddress.isEmpty() ? QDBusConnection::connectToBus(QDBusConnection::SessionBus, name)
+                              : QDBusConnection::connectToBus(FAddress, name);
+}
+
+void TSniTrayBackend::Call(QDBusConnection bus, QDBusMessage message,
+                           std::function<void(const QDBusMessage&)> answered) {
+    // A watcher that is not running is not started for us.
+    message.setAutoStartService(false);
+    auto* pending = new QDBusPendingCallWatcher(bus.asyncCall(message, AnswerTimeoutMs), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this,
+            [pending, answered = std::move(answered)] {
+                pending->deleteLater();
+                answered(pending->reply());
+            });
+}
+
+void TSniTrayBackend::AskBus() {
+    // Asked once the name changes are followed: each answer holds the changes before it, the
+    // signals bring those after it.
+    Call(FBus, BusCall(QStringLiteral("ListNames")), [this](const QDBusMessage& answer) {
+        FHosts.clear();
+        for (const QString& name : answer.arguments().value(0).toStringList())
+            if (IsHost(name))
+                FHosts.insert(name);
+        Update();
+    });
+    for (const QString& service : {ShellService, WatcherService}) {
+        Call(FBus, BusCall(QStringLiteral("GetNameOwner")) << service,
+             [this, service](const QDBusMessage& answer) {
+                 const QString owner = answer.type() == QDBusMessage::ReplyMessage
+                                           ? answer.arguments().value(0).toString()
+                                           : QString();
+                 if (service == ShellService) {
+                     FShellOwner = owner;
+                     Update();
+                     return;
+                 }
+                 // Answered last: the bus has told everything it was asked.
+                 FNamesKnown = true;
+                 SetWatcher(owner);
+                 emit WatcherChanged();
+             });
+    }
+}
+
+void TSniTrayBackend::NameOwnerChanged(const QString& name, const QString&,
+                                       const QString& newOwner) {
+    if (name == WatcherService) {
+        SetWatcher(newOwner);
+        emit WatcherChanged();
+    } else if (name == ShellService) {
+        FShellOwner = newOwner;
+        Update();
+    } else if (IsHost(name)) {
+        if (newOwner.isEmpty())
+            FHosts.remove(name);
+        else
+            FHosts.insert(name);
+        Update();
+    }
+}
+
+void TSniTrayBackend::SetWatcher(const QString& owner) {
+    if (owner == FWatcherOwner && (FWatcher == TWatcher::Absent) == owner.isEmpty())
+        return;
+    // A watcher that came (or came back) knows nothing of us.
+    FWatcherOwner = owner;
+    ++FAppearance;
+    FRegistered = false;
+    FWatcher = owner.isEmpty() ? TWatcher::Absent : TWatcher::Asked;
+    if (!owner.isEmpty())
+        AskWatcher();
+    Update();
+}
+
+void TSniTrayBackend::AskWatcher() {
+    // Any answer shows that the watcher is there to take the item. What it says is not
+    // believed: KDE's claims a host with no panel running.
+    QDBusMessage ask = QDBusMessage::createMethodCall(
+        WatcherService, WatcherPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("Get"));
+    ask << WatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+    Call(FBus, ask, [this, appearance = FAppearance](const QDBusMessage& answer) {
+        if (appearance != FAppearance)
+            return;
+        FWatcher = Unanswered(answer) ? TWatcher::Silent : TWatcher::Answering;
+        Update();
+    });
+}
+
+bool TSniTrayBackend::Available() const {
+    const bool hosted =
+        !FHosts.isEmpty() || (!FShellOwner.isEmpty() && FShellOwner == FWatcherOwner);
+    return FWatcher == TWatcher::Answering && hosted;
+}
+
+void TSniTrayBackend::Update() {
+    const bool available = Available();
+    // The next host to come gets the item anew.
+    if (!available)
+        FRegistered = false;
+    if (available == FAvailable)
+        return;
+    FAvailable = available;
+    emit AvailabilityChanged(available);
+}
+
+bool TSniTrayBackend::Show() {
+    FWanted = true;
+    if (!Available())
+        return false;
+    Register();
+    return true;
+}
+
+void TSniTrayBackend::Hide() {
+    FWanted = false;
+    FRegistered = false;
+    CloseItem();
+}
+
+bool TSniTrayBackend::OpenItem() {
+    if (FItemBus)
+        return true;
+    // A connection of its own: when it closes, the watcher drops the item from its panels.
+    FItemBusName = QStringLiteral("snapvault-item-%1-%2").arg(quintptr(this)).arg(++FItemBuses);
+    QDBusConnection bus = Connect(FItemBusName);
+    const auto all = QDBusConnection::ExportAllContents;
+    if (!bus.isConnected() || !bus.registerObject(TSniItem::Path(), FItem, all) ||
+        !bus.registerObject(TSniItem::MenuPath(), FMenu, all)) {
+        QDBusConnection::disconnectFromBus(FItemBusName);
+        return false;
+    }
+    // Heard on the connection the registration is answered on, so it comes after that answer.
+    bus.connect(QString(), WatcherPath, WatcherService,
+                QStringLiteral("StatusNotifierItemUnregistered"), this,
+                SLOT(ItemUnregistered(QString, QDBusMessage)));
+    FItemBus = bus;
+    return true;
+}
+
+void TSniTrayBackend::CloseItem() {
+    if (!FItemBus)
+        return;
+    FItemBus->unregisterObject(TSniItem::Path());
+    FItemBus->unregisterObject(TSniItem::MenuPath());
+    FItemBus.reset();
+    QDBusConnection::disconnectFromBus(FItemBusName);
+}
+
+void TSniTrayBackend::Register() {
+    if (FRegistered || !OpenItem())
+        return;
+    FRegistered = true;
+    // By object path: the watcher takes the item's bus name from the call. GNOME's extension
+    // follows an item registered so without the race in which it loses one registered by name.
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        WatcherService, WatcherPath, WatcherService, QStringLiteral("RegisterStatusNotifierItem"));
+    call << TSniItem::Path();
+    ++FInFlight;
+    Call(*FItemBus, call, [this, registration = ++FRegistrations](const QDBusMessage& answer) {
+        --FInFlight;
+        if (registration != FRegistrations || !FRegistered ||
+            answer.type() != QDBusMessage::ErrorMessage)
+            return;
+        // Refused or never answered: no panel shows the icon.
+        FWatcher = TWatcher::Silent;
+        Update();
+    });
+}
+
+void TSniTrayBackend::ItemUnregistered(const QString& id, const QDBusMessage& message) {
+    // One that comes while a registration is on its way is about an earlier one: a stream of
+    // them costs one registration per answer at most.
+    if (!FItemBus || !FRegistered || FInFlight > 0 || message.service() != FWatcherOwner)
+        return;
+    // KDE's watcher and swaybar name an item by bus name and path, GNOME's with "@" between.
+    const QString own = FItemBus->baseService();
+    if (id != own + TSniItem::Path() && id != own + QLatin1Char('@') + TSniItem::Path())
+        return;
+    // A panel that lost the icon while the program still wants it gets it again.
+    FRegistered = false;
+    if (FWanted && Available())
+        Register();
+}
+
+void TSniTrayBackend::SetIcon(const QIcon& icon) {
+    FItem->Pixmaps = SniPixmaps(icon);
+    emit FItem->NewIcon();
+}
+
+void TSniTrayBackend::SetToolTip(const QString& text) {
+    FItem->ToolTipText = text;
+    emit FItem->NewToolTip();
+}
+
+void TSniTrayBackend::SetMenu(QMenu* menu) {
+    FMenu->SetMenu(menu);
+}
+
+QString TSniTrayBackend::TakeActivationToken() {
+    return std::exchange(FActivationToken, QString());
+}
