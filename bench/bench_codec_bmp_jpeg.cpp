@@ -278,7 +278,8 @@ public:
     };
     std::vector<TResult> Results;
 
-    // With repetitions, the median stands for the case; otherwise the single run does.
+    // With repetitions, the median stands for the case; otherwise the single run does, unless it
+    // stopped with an error: such a run is reported without any measured time.
     void ReportRuns(const std::vector<Run>& runs) override {
         const bool repeated = std::any_of(runs.begin(), runs.end(), [](const Run& run) {
             return run.run_type == Run::RT_Aggregate;
@@ -286,7 +287,7 @@ public:
         for (const Run& run : runs) {
             const bool wanted =
                 repeated ? run.run_type == Run::RT_Aggregate && run.aggregate_name == "median"
-                         : !run.error_occurred;
+                         : run.real_accumulated_time > 0;
             if (wanted) {
                 const std::string name = run.run_name.str();
                 Results.push_back({name.substr(0, name.find('/')), name, run.GetAdjustedRealTime(),

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what Snapvault needs to build, run and test on Debian 12.
+# Installs what Snapvault needs to build, run and test on Debian 12 and Debian 13. Where the
+# releases name a package differently, an unversioned name that both offer is used.
 set -euo pipefail
 
 packages=(
@@ -14,7 +15,8 @@ packages=(
   xvfb xauth x11-utils trayer xclip xdotool imagemagick libjpeg-turbo-progs
   # a private sound server with a null sink for the sound tests
   pulseaudio pulseaudio-utils
-  clang libclang-rt-14-dev
+  # clang's sanitizer and fuzzer runtimes, of the release's default clang
+  clang libclang-rt-dev
   # Wayland clipboard watching, and its tests under a headless compositor
   libwayland-dev libwayland-bin sway xwayland wl-clipboard grim foot
   libxcb1-dev

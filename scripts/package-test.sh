@@ -2,8 +2,9 @@
 # Checks the installation made from a build folder (default build/): a staged `cmake --install`
 # under a prefix other than /usr (launcher, metainfo, icons, installation folder), then the Debian
 # package: lintian, installed with apt, the installed program run, removed without leftovers; then
-# on a clean minimal Debian 12 made with debootstrap: piuparts (install, remove, purge), and the
-# package installed without its recommendations, started under Xvfb and ended with -terminate.
+# on a clean minimal system of the Debian release this machine runs, made with debootstrap:
+# piuparts (install, remove, purge), and the package installed without its recommendations,
+# started under Xvfb and ended with -terminate.
 # Installing the package needs root (sudo otherwise); a snapvault package already installed is
 # left alone and the package part refused.
 set -euo pipefail
@@ -93,14 +94,17 @@ done <"$work/contents"
 echo "package-test: removed without leftovers"
 
 # --- a clean minimal system ---
-# The mirror this machine's apt uses; the base system is made once and serves both checks.
+# The mirror this machine's apt uses and the release it runs, whose libraries the package was
+# built against; the base system is made once and serves both checks.
 mirror="$(apt-get indextargets --format '$(REPO_URI)' | grep -v -- '-security' | sort -u | head -n 1)"
 [ -n "$mirror" ] || fail "no Debian mirror configured for apt"
+release="$(. /etc/os-release && echo "${VERSION_CODENAME:-}")"
+[ -n "$release" ] || fail "no VERSION_CODENAME in /etc/os-release"
 base="$work/base"
-$sudo debootstrap --variant=minbase bookworm "$base" "$mirror" >"$work/debootstrap.log" 2>&1 ||
+$sudo debootstrap --variant=minbase "$release" "$base" "$mirror" >"$work/debootstrap.log" 2>&1 ||
   { tail -n 20 "$work/debootstrap.log" >&2; fail "debootstrap cannot make a base system"; }
 $sudo tar -C "$base" -czf "$work/base.tgz" .
-$sudo piuparts --basetgz="$work/base.tgz" --distribution=bookworm --mirror="$mirror main" \
+$sudo piuparts --basetgz="$work/base.tgz" --distribution="$release" --mirror="$mirror main" \
   "$deb" >"$work/piuparts.log" 2>&1 || { tail -n 40 "$work/piuparts.log" >&2; fail "piuparts"; }
 echo "package-test: piuparts passed"
 

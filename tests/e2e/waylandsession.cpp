@@ -241,6 +241,8 @@ bool TWaylandSession::Focus(const QString& appId) {
     if (FKind == TCompositor::Mutter)
         return true;
     // KWin takes orders as scripts; each attempt is a new one that says whether it succeeded.
+    // KWin 6 renamed its clients windows (windowList, activeWindow); the script asks which names
+    // this KWin has.
     QDBusConnection bus = QDBusConnection::connectToBus(FBus.Address(), FBusClient);
     QDBusInterface scripting(QStringLiteral("org.kde.KWin"), QStringLiteral("/Scripting"),
                              QStringLiteral("org.kde.kwin.Scripting"), bus);
@@ -254,11 +256,16 @@ bool TWaylandSession::Focus(const QString& appId) {
             const QString script = FCompositor.FilePath(name + QStringLiteral(".js"));
             FCompositor.WriteFile(
                 name + QStringLiteral(".js"),
-                QStringLiteral("for (const c of workspace.clientList())\n"
-                               "    if (c.resourceClass == '%1')\n"
-                               "        workspace.activeClient = c;\n"
-                               "if (workspace.activeClient &&\n"
-                               "    workspace.activeClient.resourceClass == '%1')\n"
+                QStringLiteral("const windows = typeof workspace.windowList == 'function';\n"
+                               "for (const c of windows ? workspace.windowList()\n"
+                               "                        : workspace.clientList())\n"
+                               "    if (c.resourceClass == '%1') {\n"
+                               "        if (windows) workspace.activeWindow = c;\n"
+                               "        else workspace.activeClient = c;\n"
+                               "    }\n"
+                               "const active = windows ? workspace.activeWindow\n"
+                               "                       : workspace.activeClient;\n"
+                               "if (active && active.resourceClass == '%1')\n"
                                "    print('%2');\n")
                     .arg(appId, marker)
                     .toUtf8());

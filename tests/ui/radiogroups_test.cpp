@@ -97,7 +97,7 @@ std::set<QWidget*> TabStops(QWidget* start) {
 
 TEST_F(RadioGroups, OnlyTheCheckedButtonIsATabStop) {
     Form.show();
-    QApplication::setActiveWindow(&Form);
+    Form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&Form));
     Form.SVXPageCtrl->setCurrentWidget(Form.TabSetup);
     std::set<QWidget*> stops = TabStops(Form.OptActivate);
