@@ -2,16 +2,12 @@
 // or cut short when images come fast or the program is ended right after.
 #include "e2efixture.h"
 #include "imagechecks.h"
+#include "testfiles.h"
 #include "toolrun.h"
 
 #include <QFile>
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QString NumberedName(int number, const QString& extension) {
     return QStringLiteral("SV%1%2").arg(number, 4, 10, QLatin1Char('0')).arg(extension);

@@ -1,15 +1,11 @@
 // Output formats and the size options, each read from the window at the moment of the capture.
 #include "e2efixture.h"
 #include "imagechecks.h"
+#include "testfiles.h"
 
 #include <QFile>
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Few colours: the PNG writer may store this with a palette.
 QImage StripesImage(int width, int height) {

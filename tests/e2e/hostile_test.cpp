@@ -3,6 +3,7 @@
 #include "e2efixture.h"
 #include "formlayout.h"
 #include "imagechecks.h"
+#include "testfiles.h"
 #include "toolrun.h"
 
 #include <QFile>
@@ -26,11 +27,6 @@ QImage SlowToCompress(int width, int height, unsigned seed) {
             line[x] = 0xFF000000u | (random() & 0xFFFFFFu);
     }
     return image;
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // restart, damaged files replaced, start at login, and a shutdown killed at any moment.
 #include "e2efixture.h"
 #include "imagechecks.h"
+#include "testfiles.h"
 #include "tinyfilesystem.h"
 
 #include <QDir>
@@ -15,16 +16,6 @@ namespace {
 const QString GreetingCaption = QStringLiteral("SVX.dat not found or wrong version");
 const QString GreetingText =
     QStringLiteral("Looks like the first run. Assuming default settings; please check.");
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 } // namespace
 

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "waituntil.h"
+
 // What a helper program (xdotool, xwininfo, import ...) answered.
 struct TToolResult {
     bool Finished = false; // ended on its own within the time allowed
@@ -22,18 +24,4 @@ TToolResult RunTool(const QString& program, const QStringList& arguments,
 // Milliseconds since an arbitrary start, for deadlines.
 qint64 NowMs();
 
-// Polls `condition` every `stepMs` until it holds or `timeoutMs` has passed; true if it held.
-template <typename TCondition> bool WaitUntil(TCondition condition, int timeoutMs, int stepMs = 20);
-
 void SleepMs(int ms);
-
-template <typename TCondition> bool WaitUntil(TCondition condition, int timeoutMs, int stepMs) {
-    const qint64 deadline = NowMs() + timeoutMs;
-    for (;;) {
-        if (condition())
-            return true;
-        if (NowMs() >= deadline)
-            return false;
-        SleepMs(stepMs);
-    }
-}

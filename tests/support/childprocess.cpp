@@ -1,4 +1,5 @@
 #include "childprocess.h"
+#include "waituntil.h"
 
 #include <QFile>
 #include <QStandardPaths>
@@ -118,11 +119,8 @@ int TChildProcess::WaitForExit(QByteArray* output) {
 }
 
 std::optional<int> TChildProcess::ExitCodeWithin(int timeoutMs) {
-    for (int waited = 0; Running(); waited += 10) {
-        if (waited >= timeoutMs)
-            return std::nullopt;
-        ::usleep(10000);
-    }
+    if (!WaitUntil([this] { return !Running(); }, timeoutMs, 10))
+        return std::nullopt;
     return FExitCode >= 0 ? std::optional<int>(FExitCode) : std::nullopt;
 }
 

@@ -1,6 +1,6 @@
 #include "daemon.h"
+#include "waituntil.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QThread>
@@ -61,18 +61,16 @@ bool TDaemon::Start(const TOptions& options) {
         FProblem = QStringLiteral("%1 cannot be started").arg(options.Program);
         return false;
     }
-    const QDeadlineTimer deadline(options.TimeoutMs);
-    while (options.Ready && !options.Ready(*this)) {
-        if (!FProcess.Running() || deadline.hasExpired()) {
-            FProblem = QStringLiteral("%1 %2; it said:\n%3")
-                           .arg(options.Program,
-                                FProcess.Running() ? QStringLiteral("is not ready in time")
-                                                   : QStringLiteral("has ended"),
-                                QString::fromLocal8Bit(Log().right(3000)));
-            Stop();
-            return false;
-        }
-        QThread::msleep(20);
-    }
-    return true;
+    bool ready = !options.Ready;
+    WaitUntil([&] { return ready || (ready = options.Ready(*this)) || !FProcess.Running(); },
+              options.TimeoutMs);
+    if (ready)
+        return true;
+    FProblem = QStringLiteral("%1 %2; it said:\n%3")
+                   .arg(options.Program,
+                        FProcess.Running() ? QStringLiteral("is not ready in time")
+                                           : QStringLiteral("has ended"),
+                        QString::fromLocal8Bit(Log().right(3000)));
+    Stop();
+    return false;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/session/autostart.h"
 #include "platform/clipboard/clipboardchain.h"
-#include "platform/session/desktop.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
+#include "platform/session/autostart.h"
+#include "platform/session/desktop.h"
 #include "platform/session/singleinstance.h"
 #include "platform/sound/soundserver.h"
 #include "platform/threadstarter.h"

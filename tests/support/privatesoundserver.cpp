@@ -1,8 +1,8 @@
 #include "privatesoundserver.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
+#include <QTest>
 
 #include <csignal>
 #include <cstdlib>
@@ -92,21 +92,21 @@ bool TPrivateSoundServer::StartRecording() {
 }
 
 bool TPrivateSoundServer::WaitForSound(int timeoutMs) {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        // Short waits, so the caller's timers keep running in between.
-        FRecorder.ReadMore(FRecorded, 10);
-        QCoreApplication::processEvents();
-        const qsizetype whole = FRecorded.size() / 2 * 2;
-        for (qsizetype i = 0; i < whole; i += 2) {
-            if (IsLoud(FRecorded.constData() + i)) {
-                FRecorded.remove(0, i);
-                return true;
+    // Short reads, so the caller's timers keep running in between.
+    return QTest::qWaitFor(
+        [this] {
+            FRecorder.ReadMore(FRecorded, 10);
+            const qsizetype whole = FRecorded.size() / 2 * 2;
+            for (qsizetype i = 0; i < whole; i += 2) {
+                if (IsLoud(FRecorded.constData() + i)) {
+                    FRecorded.remove(0, i);
+                    return true;
+                }
             }
-        }
-        FRecorded.remove(0, whole);
-    }
-    return false;
+            FRecorded.remove(0, whole);
+            return false;
+        },
+        timeoutMs);
 }
 
 qint64 TPrivateSoundServer::LoudFramesUntilQuiet(qint64 quietFrames) {

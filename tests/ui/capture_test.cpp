@@ -9,14 +9,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QSlider>
+#include <QTest>
 #include <cerrno>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -45,10 +44,7 @@ protected:
 
     // Runs the event loop until `done` holds (generous: the machine may be busy).
     template <typename Done> static bool RunUntil(Done done) {
-        QDeadlineTimer deadline(60000);
-        while (!done() && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return done();
+        return QTest::qWaitFor(done, 60000);
     }
     // Runs the event loop until every save has completed.
     void WaitForSaves() {

@@ -7,10 +7,10 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -116,23 +116,19 @@ TEST_F(Tray, BusyAnimationSpansOverlappingSavesAndEndsOnTheStateImage) {
     Form.OptActivate->setChecked(false);
 
     const int changesBefore = Icon().IconChanges;
-    QDeadlineTimer deadline(20000);
-    while (Form.RunningSaves == 2 && !deadline.hasExpired())
-        Settle();
+    QTest::qWaitFor([this] { return Form.RunningSaves != 2; }, 20000);
     ASSERT_EQ(Form.RunningSaves, 1) << "the PNG save ended before the BMP one";
     EXPECT_TRUE(Form.TrayIcon->Animate());
     // The busy images alternate while the PNG save goes on; a still image lets the save end
     // first.
-    while (Icon().IconChanges - changesBefore < 2 && Form.RunningSaves == 1 &&
-           !deadline.hasExpired())
-        Settle();
+    QTest::qWaitFor(
+        [&] { return Icon().IconChanges - changesBefore >= 2 || Form.RunningSaves != 1; }, 20000);
     EXPECT_GE(Icon().IconChanges - changesBefore, 2) << "the busy images do not alternate";
     if (Form.RunningSaves == 1) {
         EXPECT_EQ(ShownColour(), "yellow");
     }
 
-    while (Form.RunningSaves > 0 && !deadline.hasExpired())
-        Settle();
+    QTest::qWaitFor([this] { return Form.RunningSaves == 0; }, 20000);
     ASSERT_EQ(Form.RunningSaves, 0);
     EXPECT_FALSE(Form.TrayIcon->Animate());
     // The state the program is in, off, and not the green of capture on.
@@ -164,9 +160,7 @@ TEST(TrayAtStartUp, NoNotificationAreaIsReportedOnlyWhenNoneCameInTime) {
             window.Platform.Tray.SetAvailable(true);
         // The grace runs out now rather than in its seconds.
         form.TrayHostGrace->start(0);
-        QDeadlineTimer deadline(10000);
-        while (form.TrayHostGrace->isActive() && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QTest::qWaitFor([&] { return !form.TrayHostGrace->isActive(); }, 10000);
         EXPECT_EQ(missingTrayBoxes(), panelComes ? 0 : 1);
         EXPECT_EQ(window.Platform.Tray.Icons.last()->Shown, panelComes);
     }

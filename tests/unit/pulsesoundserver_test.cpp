@@ -1,6 +1,7 @@
 #include "platform/sound/pulsesoundserver.h"
 #include "privatesoundserver.h"
 #include "testenvironment.h"
+#include "testfiles.h"
 #include "wavefiles.h"
 
 #include <QFile>
@@ -21,10 +22,9 @@ QString ShippedSound(const char* name) {
 }
 
 QString WriteFile(const QTemporaryDir& folder, const char* name, const QByteArray& content) {
-    QFile file(folder.filePath(QString::fromLatin1(name)));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
-    return file.fileName();
+    const QString path = folder.filePath(QString::fromLatin1(name));
+    EXPECT_TRUE(WriteAll(path, content));
+    return path;
 }
 
 TEST(PulseSoundServer, OpensOnlyFilesThatDecodeToSamples) {

@@ -2,15 +2,14 @@
 #include "platform/session/unixsingleinstance.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -77,20 +76,16 @@ TEST(SingleInstance, CloseRequestIsAnsweredAfterTheWindowHandledIt) {
         TUnixSingleInstance second(dir.path());
         return second.RequestClose();
     });
-    QEventLoop loop;
-    while (answer.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
-        loop.processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return answer.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready; },
+        60000));
     EXPECT_EQ(answer.get(), ISingleInstance::TCloseResult::Closed);
     EXPECT_EQ(closes, 1);
 }
 
 // Runs the event loop beside a blocking call until `done` holds (generous: a busy machine).
 template <typename Done> bool ServeUntil(Done done) {
-    QDeadlineTimer deadline(60000);
-    QEventLoop loop;
-    while (!done() && !deadline.hasExpired())
-        loop.processEvents(QEventLoop::AllEvents, 20);
-    return done();
+    return QTest::qWaitFor(done, 60000);
 }
 
 TEST(SingleInstance, ALineThatIsNoCloseRequestClosesNothing) {
