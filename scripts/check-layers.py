@@ -205,10 +205,10 @@ LONG_MEMBER = "  void Planted() {\n" + "    (void)0;\n" * 100 + "  }\n"
 
 # Each planting: the file, the text put in, where, and a piece of the fault it must raise.
 PLANTINGS = [
-    ("platform/files/atomicfile.cpp", '#include "../ui/svxform.h"\n', "top",
+    ("platform/linuxplatform.cpp", '#include "../ui/svxform.h"\n', "top",
      "includes ui/svxform.h from a layer that is not below its own"),
     ("audio/feedbacksounds.cpp", '# include "capture/stowthread.h"\n', "top",
-     "includes capture/stowthread.h from a layer that is not below its own"),
+     "includes capture/stowthread.h from a folder beside its own that it does not need"),
     ("capture/savebudget.h", "class TPlanted {\n public:\n" + LONG_MEMBER + "};\n", "end",
      "Planted has 102 lines"),
 ]

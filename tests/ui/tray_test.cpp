@@ -116,20 +116,19 @@ TEST_F(Tray, BusyAnimationSpansOverlappingSavesAndEndsOnTheStateImage) {
     Form.OptActivate->setChecked(false);
 
     const int changesBefore = Icon().IconChanges;
-    QTest::qWaitFor([this] { return Form.RunningSaves != 2; }, 20000);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Form.RunningSaves != 2; }, 20000));
     ASSERT_EQ(Form.RunningSaves, 1) << "the PNG save ended before the BMP one";
     EXPECT_TRUE(Form.TrayIcon->Animate());
     // The busy images alternate while the PNG save goes on; a still image lets the save end
     // first.
-    QTest::qWaitFor(
-        [&] { return Icon().IconChanges - changesBefore >= 2 || Form.RunningSaves != 1; }, 20000);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return Icon().IconChanges - changesBefore >= 2 || Form.RunningSaves != 1; }, 20000));
     EXPECT_GE(Icon().IconChanges - changesBefore, 2) << "the busy images do not alternate";
     if (Form.RunningSaves == 1) {
         EXPECT_EQ(ShownColour(), "yellow");
     }
 
-    QTest::qWaitFor([this] { return Form.RunningSaves == 0; }, 20000);
-    ASSERT_EQ(Form.RunningSaves, 0);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Form.RunningSaves == 0; }, 20000));
     EXPECT_FALSE(Form.TrayIcon->Animate());
     // The state the program is in, off, and not the green of capture on.
     EXPECT_EQ(Form.TrayIcon->Icons(), &Form.TheImageList);
@@ -160,7 +159,7 @@ TEST(TrayAtStartUp, NoNotificationAreaIsReportedOnlyWhenNoneCameInTime) {
             window.Platform.Tray.SetAvailable(true);
         // The grace runs out now rather than in its seconds.
         form.TrayHostGrace->start(0);
-        QTest::qWaitFor([&] { return !form.TrayHostGrace->isActive(); }, 10000);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !form.TrayHostGrace->isActive(); }, 10000));
         EXPECT_EQ(missingTrayBoxes(), panelComes ? 0 : 1);
         EXPECT_EQ(window.Platform.Tray.Icons.last()->Shown, panelComes);
     }
