@@ -4,6 +4,7 @@
 #include "e2efixture.h"
 #include "imagechecks.h"
 #include "platform/clipboard/xcbselectionwatcher.h"
+#include "testenvironment.h"
 #include "toolrun.h"
 
 #include <QElapsedTimer>
@@ -197,9 +198,8 @@ TEST_F(HostileClipboardTest, CopyReplacedAfterARefusalGivesTheNewerPictureOnce) 
 TEST_F(HostileClipboardTest, TransfersPastTheByteCapFail) {
     const QString png = WriteClip(PatternImage(64, 48, 8));
     const qint64 size = QFileInfo(png).size();
-    const QByteArray display = qgetenv("DISPLAY");
-    qputenv("DISPLAY", Desktop().Environment().value(QStringLiteral("DISPLAY")).toLocal8Bit());
-    const std::shared_ptr<void> restore(nullptr, [&](void*) { qputenv("DISPLAY", display); });
+    const TScopedVariable display(
+        "DISPLAY", Desktop().Environment().value(QStringLiteral("DISPLAY")).toLocal8Bit());
     const struct {
         const char* Name;
         QStringList Pieces;
