@@ -22,8 +22,8 @@ packages=(
   libxcb1-dev
   # a private session bus shared by compositors and tests
   dbus-daemon x11-xserver-utils
-  # the shape check: function extents
-  universal-ctags
+  # the shape check: its script, and function extents
+  python3 universal-ctags
   # installation and package checks
   desktop-file-utils appstream lintian file debootstrap piuparts
 )
