@@ -107,21 +107,22 @@ TEST(PulseSoundServer, AStopCutsTheSoundOff) {
 TEST(PulseSoundServer, AStalledServerHoldsNothingUp) {
     const struct {
         const char* Name;
-        std::function<bool(TPrivateSoundServer&)> Stall;
+        std::function<bool(TPrivateSoundServer&, TPulseSoundServer&)> Stall;
         std::function<void(TPrivateSoundServer&)> Release;
     } cases[] = {
-        {"daemon stopped", [](TPrivateSoundServer& d) { return d.Freeze(true); },
+        {"daemon stopped",
+         [](TPrivateSoundServer& d, TPulseSoundServer&) { return d.Freeze(true); },
          [](TPrivateSoundServer& d) { d.Freeze(false); }},
-        {"sink suspended", [](TPrivateSoundServer& d) { return d.SuspendSink(true); },
+        {"sink suspended",
+         [](TPrivateSoundServer& d, TPulseSoundServer&) { return d.SuspendSink(true); },
          [](TPrivateSoundServer& d) { d.SuspendSink(false); }},
-        {"daemon gone", [](TPrivateSoundServer& d) { return d.Vanish(); },
+        {"daemon gone", [](TPrivateSoundServer& d, TPulseSoundServer&) { return d.Vanish(); },
          [](TPrivateSoundServer&) {}},
         // Streams stopped before they are set up, or played out, go; then others still play.
         {"300 sounds",
-         [](TPrivateSoundServer&) {
-             TPulseSoundServer many;
+         [](TPrivateSoundServer&, TPulseSoundServer& player) {
              for (int i = 0; i < 300; ++i)
-                 many.Play(many.OpenWave(ShippedSound("click.wav"))), many.Stop();
+                 player.Play(player.OpenWave(ShippedSound("click.wav"))), player.Stop();
              const QStringList quietThenPlay{
                  "-c", "! pactl list short sink-inputs | grep -q . && paplay " +
                            ShippedSound("click.wav")};
@@ -144,7 +145,7 @@ TEST(PulseSoundServer, AStalledServerHoldsNothingUp) {
         auto server = std::make_unique<TPulseSoundServer>();
         server->Play(server->OpenWave(tone));
         ASSERT_TRUE(daemon.WaitForSound(10000));
-        ASSERT_TRUE(c.Stall(daemon));
+        ASSERT_TRUE(c.Stall(daemon, *server));
         std::packaged_task<void()> calls([&server, &tone] {
             server->Play(server->OpenWave(tone));
             server->Stop();
