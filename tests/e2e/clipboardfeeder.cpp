@@ -1,5 +1,6 @@
 #include "clipboardfeeder.h"
 
+#include "testfiles.h"
 #include "toolrun.h"
 
 #include <QFile>
@@ -51,10 +52,7 @@ TChildProcess* TClipboardFeeder::RunOwner(const QStringList& arguments, int cont
     TChildProcess* owner =
         FChildren.Start(QStringLiteral(SVX_CLIPBOARD_OWNER), arguments, FEnvironment, log);
     const QByteArray held = QStringLiteral("owned %1\n").arg(contents).toLatin1();
-    auto holdsLast = [&] {
-        QFile printed(log);
-        return printed.open(QIODevice::ReadOnly) && printed.readAll().contains(held);
-    };
+    auto holdsLast = [&] { return ReadAll(log).contains(held); };
     const bool holds = owner != nullptr && WaitUntil(holdsLast, timeoutMs);
     return holds ? owner : nullptr;
 }

@@ -3,6 +3,7 @@
 #include "formlayout.h"
 #include "imagechecks.h"
 #include "referencebox.h"
+#include "testfiles.h"
 #include "toolrun.h"
 
 #include <QDir>
@@ -54,10 +55,9 @@ void TE2ETest::TearDown() {
         // What the program printed (sanitizer reports among it) tells most about a failure.
         const QDir root(FSandbox->Root());
         for (const QString& name : root.entryList({QStringLiteral("snapvault-*.log")})) {
-            QFile log(root.filePath(name));
-            if (log.open(QIODevice::ReadOnly) && log.size() > 0)
-                std::fprintf(stderr, "[ e2e     ] %s:\n%s\n", qPrintable(name),
-                             log.read(8192).constData());
+            const QByteArray log = ReadAll(root.filePath(name)).left(8192);
+            if (!log.isEmpty())
+                std::fprintf(stderr, "[ e2e     ] %s:\n%s\n", qPrintable(name), log.constData());
         }
     }
     FChildren.StopAll();
@@ -174,10 +174,8 @@ QString TE2ETest::WriteClip(const QImage& image) {
     QDir(FSandbox->Root()).mkpath(QStringLiteral("clips"));
     const QString path =
         FSandbox->PathOf(QStringLiteral("clips/clip%1.txt").arg(++FClipCount, 3, 10, QChar('0')));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0)
+    if (!WriteAll(path, text.toUtf8()))
         return ::testing::AssertionFailure() << "cannot write " << path.toStdString();
-    file.close();
     if (!FClipboard->OfferText(path))
         return ::testing::AssertionFailure() << "xclip does not offer the text";
     return ::testing::AssertionSuccess();
@@ -187,10 +185,7 @@ QImage TE2ETest::WaitForImageFile(const QString& path, int timeoutMs) const {
     QByteArray content;
     const bool complete = WaitUntil(
         [&] {
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly))
-                return false;
-            content = file.readAll();
+            content = ReadAll(path);
             return LooksComplete(content);
         },
         timeoutMs);

@@ -2,6 +2,7 @@
 // needs a QApplication only to build an offscreen twin of the window (to learn where its controls
 // are), and must not touch the developer's home, runtime folder or display meanwhile.
 #include "testenvironment.h"
+#include "testfiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -41,15 +42,12 @@ int main(int argc, char** argv) {
     // The offscreen screen has the size of the test displays: message boxes size themselves by
     // the screen, and the tests compare the program's boxes with boxes built here.
     const QString screenConfig = root.filePath(QStringLiteral("offscreen.json"));
-    QFile config(screenConfig);
-    if (!config.open(QIODevice::WriteOnly) ||
-        config.write(R"({"screens": [{"name": "e2e", "x": 0, "y": 0, "width": 1280,
+    if (!WriteAll(screenConfig, R"({"screens": [{"name": "e2e", "x": 0, "y": 0, "width": 1280,
                          "height": 1024, "logicalDpi": 96, "logicalBaseDpi": 96,
-                         "dpr": 1}]})") < 0) {
+                         "dpr": 1}]})")) {
         std::fprintf(stderr, "e2e_tests: cannot write %s\n", qPrintable(screenConfig));
         return 1;
     }
-    config.close();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screenConfig));
     // The program under test runs in C.UTF-8; system texts the tests expect must match.
     UseEnglishSystemTexts();

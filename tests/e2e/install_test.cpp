@@ -38,8 +38,8 @@ TEST_F(InstallTest, StagedProgramFindsItsFilesAndKeepsSettingsWithTheUser) {
     const TToolResult install = RunTool(QStringLiteral("cmake"),
                                         {QStringLiteral("--install"), QStringLiteral(SVX_BUILD_DIR),
                                          QStringLiteral("--prefix"), QStringLiteral("/usr")},
-                                        installEnvironment, 60000);
-    ASSERT_TRUE(install.Ok()) << install.Output.constData() << install.Errors.constData();
+                                        installEnvironment, 60000, TChildProcess::TErrors::Merged);
+    ASSERT_TRUE(install.Ok()) << install.Output.constData();
 
     const QString program = stage + QStringLiteral("/usr/bin/snapvault");
     ASSERT_FALSE(QFile::exists(stage + QStringLiteral("/usr/bin/Svx.hlp")));

@@ -186,8 +186,7 @@ TEST_F(SettingsTest, TerminationSignalsEndTheProgramTheOrderlyWay) {
         ASSERT_TRUE(StartCapturing(QStringLiteral("BitmapOut"), &program));
         std::signal(SIGHUP, hangUp);
         // Ignored at the start, it stays ignored (the lowest bit of the mask); else it is taken.
-        QFile status(QStringLiteral("/proc/%1/status").arg(program->Pid()));
-        const QByteArray ignored = status.open(QIODevice::ReadOnly) ? status.readAll() : "";
+        const QByteArray ignored = ReadAll(QStringLiteral("/proc/%1/status").arg(program->Pid()));
         const QRegularExpression hangUpIgnored("SigIgn:\\s*\\w*[13579bdf]\\n");
         EXPECT_EQ(hangUpIgnored.match(ignored).hasMatch(), c.NoHangUp);
         ASSERT_TRUE(CopyImage(large));

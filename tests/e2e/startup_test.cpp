@@ -170,9 +170,10 @@ TEST_F(StartupTest, DisplayItCannotPaintOnIsRefusedBeforeAnyWindow) {
     ASSERT_TRUE(shallow.Start()) << shallow.Problem().toStdString();
     QProcessEnvironment environment = Sandbox().Environment();
     environment.insert(QStringLiteral("DISPLAY"), shallow.Display());
-    const TToolResult result = RunTool(Sandbox().ProgramPath(), {}, environment, 10000);
+    const TToolResult result =
+        RunTool(Sandbox().ProgramPath(), {}, environment, 10000, TChildProcess::TErrors::Merged);
     ASSERT_TRUE(result.Finished);
     EXPECT_EQ(result.ExitCode, 1);
-    EXPECT_TRUE(result.Errors.contains("8 bits per pixel")) << result.Errors.toStdString();
-    EXPECT_TRUE(result.Errors.contains("at least 15")) << result.Errors.toStdString();
+    EXPECT_TRUE(result.Output.contains("8 bits per pixel")) << result.Output.toStdString();
+    EXPECT_TRUE(result.Output.contains("at least 15")) << result.Output.toStdString();
 }

@@ -1,38 +1,28 @@
 #include "toolrun.h"
 
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QThread>
-
 TToolResult RunTool(const QString& program, const QStringList& arguments,
-                    const QProcessEnvironment& environment, int timeoutMs) {
+                    const QProcessEnvironment& environment, int timeoutMs,
+                    TChildProcess::TErrors errors) {
     TToolResult result;
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    if (!process.waitForStarted(timeoutMs))
+    TChildProcess process;
+    if (!process.Start(program, arguments, environment, errors))
         return result;
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished(1000);
-        return result;
-    }
-    result.Finished = process.exitStatus() == QProcess::NormalExit;
-    result.ExitCode = process.exitCode();
-    result.Output = process.readAllStandardOutput();
-    result.Errors = process.readAllStandardError();
+    // Read as it comes: a tool writing more than a pipe holds would otherwise never end. Done
+    // when the tool has ended, not when its output closes: a child it leaves behind (xclip's
+    // server) may hold that open.
+    const auto drain = [&] {
+        while (process.ReadMore(result.Output, 0)) {
+        }
+    };
+    const bool ended = WaitUntil(
+        [&] {
+            drain();
+            return !process.Running();
+        },
+        timeoutMs, 2);
+    drain();
+    const std::optional<int> exitCode = ended ? process.ExitCodeWithin(0) : std::nullopt;
+    result.Finished = exitCode.has_value();
+    result.ExitCode = exitCode.value_or(-1);
     return result;
-}
-
-qint64 NowMs() {
-    static QElapsedTimer clock = [] {
-        QElapsedTimer timer;
-        timer.start();
-        return timer;
-    }();
-    return clock.elapsed();
-}
-
-void SleepMs(int ms) {
-    QThread::msleep(static_cast<unsigned long>(ms));
 }

@@ -5,8 +5,13 @@
 #include "e2efixture.h"
 #include "formlayout.h"
 #include "imagechecks.h"
+#include "testfiles.h"
 #include "toolrun.h"
 #include "waylandsession.h"
+
+#include <QDir>
+#include <QThread>
+#include <algorithm>
 
 namespace {
 
@@ -84,6 +89,15 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
+    // Whether the program runs a thread of that name now.
+    static bool HasThread(TChildProcess& program, const QByteArray& name) {
+        const QString tasks = QStringLiteral("/proc/%1/task/").arg(program.Pid());
+        const QStringList ids = QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        return std::any_of(ids.begin(), ids.end(), [&](const QString& id) {
+            return ReadAll(tasks + id + QStringLiteral("/comm")).trimmed() == name;
+        });
+    }
+
     static std::unique_ptr<TWaylandSession> FSway;
     QProcessEnvironment FWayland;
     TChildProcesses FChildren;
@@ -99,11 +113,9 @@ TEST_F(WaylandCaptureTest, PicturesCopiedInWaylandWindowsAreSavedAndNothingElse)
 
     // None of these is a picture copied to the clipboard: no file, no box.
     ASSERT_TRUE(WaylandCopy(QStringLiteral("exec wl-copy --foreground 'no picture'")));
-    SleepMs(300);
     ASSERT_TRUE(WaylandCopy(QStringLiteral("exec wl-copy --foreground --primary --type image/png "
                                            "< '%1'")
                                 .arg(WriteClip(PatternImage(90, 60, 3)))));
-    SleepMs(300);
     // A picture type whose bytes are no picture is a failed transfer, as on X11.
     ASSERT_TRUE(WaylandCopy(
         QStringLiteral("echo 'not a PNG' | exec wl-copy --foreground --type image/png")));
@@ -126,9 +138,12 @@ TEST_F(WaylandCaptureTest, PicturesCopiedInWaylandWindowsAreSavedAndNothingElse)
     const QImage saved = WaitForImageFile(Home() + QLatin1Char('/') + BmpName(1));
     EXPECT_TRUE(SamePixels(QImage(shot), saved));
 
+    // Text between two pictures: the later picture takes the next number.
     ASSERT_TRUE(WaylandCopy(QStringLiteral("exec wl-copy --foreground 'more text'")));
-    SleepMs(500);
-    EXPECT_EQ(ImageFilesIn(Home()), (QStringList{BmpName(0), BmpName(1)}));
+    const QImage last = PatternImage(75, 45, 6);
+    ASSERT_TRUE(CopyPicture(last));
+    EXPECT_TRUE(SamePixels(last, WaitForImageFile(Home() + QLatin1Char('/') + BmpName(2))));
+    EXPECT_EQ(ImageFilesIn(Home()), (QStringList{BmpName(0), BmpName(1), BmpName(2)}));
     EXPECT_TRUE(RunsWithoutBox(*program));
     // The watcher's thread ends with the program.
     EXPECT_EQ(RunTerminate(), 0);
@@ -141,7 +156,7 @@ TEST_F(WaylandCaptureTest, TenCopiesATenthOfASecondApartGiveTenFiles) {
     for (int i = 0; i < 10; ++i) {
         images.append(PatternImage(60 + i, 40 + i, 20 + i));
         ASSERT_TRUE(CopyPicture(images.last()));
-        SleepMs(100);
+        QThread::msleep(100);
     }
     for (int i = 0; i < images.size(); ++i) {
         SCOPED_TRACE(BmpName(i).toStdString());
@@ -183,9 +198,12 @@ TEST_F(WaylandCaptureTest, SourceThatNeverDeliversHoldsNothingUp) {
 TEST_F(WaylandCaptureTest, CompositorGoingAwayEndsCaptureQuietly) {
     TChildProcess* program = nullptr;
     ASSERT_TRUE(StartCapturingBehindTerminal(&program));
+    const auto watching = [&] { return HasThread(*program, "wayland watcher"); };
+    ASSERT_TRUE(WaitUntil(watching, 10000));
     FChildren.StopAll();
     FSway->Stop();
-    SleepMs(1000);
+    // The watcher's thread ends once it has seen the compositor go, past where a box would come.
+    ASSERT_TRUE(WaitUntil([&] { return !watching(); }, 20000));
     EXPECT_TRUE(RunsWithoutBox(*program));
     EXPECT_TRUE(ImageFilesIn(Home()).isEmpty());
     EXPECT_EQ(RunTerminate(), 0);

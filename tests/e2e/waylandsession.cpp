@@ -1,5 +1,6 @@
 #include "waylandsession.h"
 
+#include "testfiles.h"
 #include "toolrun.h"
 
 #include <QDBusConnection>
@@ -169,9 +170,9 @@ bool TWaylandSession::StartKWin() {
     // The installed binary carries a file capability that a container's bounding set may lack;
     // a copy carries none.
     const QString kwin = FCompositor.FilePath(QStringLiteral("kwin_wayland"));
-    QFile installed(QStandardPaths::findExecutable(QStringLiteral("kwin_wayland")));
-    if (!installed.open(QIODevice::ReadOnly) ||
-        !FCompositor.WriteFile(QStringLiteral("kwin_wayland"), installed.readAll())) {
+    const QByteArray installed =
+        ReadAll(QStandardPaths::findExecutable(QStringLiteral("kwin_wayland")));
+    if (installed.isEmpty() || !FCompositor.WriteFile(QStringLiteral("kwin_wayland"), installed)) {
         FProblem = QStringLiteral("kwin_wayland is not installed");
         return false;
     }
@@ -198,9 +199,7 @@ bool TWaylandSession::StartKWin() {
     options.Unprivileged = true;
     options.TimeoutMs = StartTimeoutMs;
     options.Ready = [&](TDaemon&) {
-        QFile file(displayFile);
-        FDisplay = file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()).trimmed()
-                                                  : QString();
+        FDisplay = QString::fromLocal8Bit(ReadAll(displayFile)).trimmed();
         return !FDisplay.isEmpty() && QFile::exists(FSocket);
     };
     return FCompositor.Start(options);

@@ -1,4 +1,5 @@
 #include "daemon.h"
+#include "testfiles.h"
 #include "waituntil.h"
 
 #include <QDir>
@@ -16,16 +17,15 @@ TDaemon::TDaemon(const QString& name)
 }
 
 QByteArray TDaemon::Log() const {
-    QFile log(FilePath(FName + QStringLiteral(".log")));
-    return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+    return ReadAll(FilePath(FName + QStringLiteral(".log")));
 }
 
 bool TDaemon::WriteFile(const QString& name, const QByteArray& contents) const {
-    QFile file(FilePath(name));
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size() &&
-           file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                               QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
-                               QFile::ExeOther);
+    return WriteAll(FilePath(name), contents) &&
+           QFile::setPermissions(FilePath(name), QFile::ReadOwner | QFile::WriteOwner |
+                                                     QFile::ExeOwner | QFile::ReadGroup |
+                                                     QFile::ExeGroup | QFile::ReadOther |
+                                                     QFile::ExeOther);
 }
 
 bool TDaemon::Start(const TOptions& options) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QLocale>
 #include <QtGlobal>
+#include <functional>
 
 // What the tests assume of the system, set once by each test program's main before anything
 // reads it: system error texts (strerror) in English, whatever the developer's own locale.
@@ -11,28 +13,25 @@ inline void UseEnglishSystemTexts() {
         qunsetenv(name);
 }
 
-// Sets an environment variable (or, given a null value, removes it) for one scope; what it was
-// comes back however the scope is left, an early failed assertion included.
-class TScopedVariable {
+// Puts a process-wide setting in force for one scope: an environment variable (a null value
+// removes it) or the default locale. What it was comes back however the scope is left, an early
+// failed assertion included.
+class TScopedSetting {
 public:
-    TScopedVariable(const char* name, const QByteArray& value)
-        : FName(name), FWasSet(qEnvironmentVariableIsSet(name)), FPrevious(qgetenv(name)) {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
+    TScopedSetting(const char* name, const QByteArray& value) {
+        FRestore = [name, wasSet = qEnvironmentVariableIsSet(name), previous = qgetenv(name)] {
+            wasSet ? qputenv(name, previous) : qunsetenv(name);
+        };
+        value.isNull() ? qunsetenv(name) : qputenv(name, value);
     }
-    ~TScopedVariable() {
-        if (FWasSet)
-            qputenv(FName, FPrevious);
-        else
-            qunsetenv(FName);
+    explicit TScopedSetting(const QLocale& locale) {
+        FRestore = [previous = QLocale()] { QLocale::setDefault(previous); };
+        QLocale::setDefault(locale);
     }
-    TScopedVariable(const TScopedVariable&) = delete;
-    TScopedVariable& operator=(const TScopedVariable&) = delete;
+    ~TScopedSetting() { FRestore(); }
+    TScopedSetting(const TScopedSetting&) = delete;
+    TScopedSetting& operator=(const TScopedSetting&) = delete;
 
 private:
-    const char* FName;
-    bool FWasSet;
-    QByteArray FPrevious;
+    std::function<void()> FRestore;
 };

@@ -2,8 +2,9 @@
 
 #include <QByteArray>
 #include <QDataStream>
-#include <QFile>
 #include <QString>
+
+#include "testfiles.h"
 
 // A wave file of 16-bit mono PCM at 44.1 kHz whose data chunk claims `samples`.
 inline QByteArray WaveFile(const QByteArray& samples) {
@@ -26,7 +27,5 @@ inline bool WriteToneFile(const QString& path, int seconds) {
     QByteArray tone;
     for (int i = 0; i < seconds * 44100; ++i)
         tone.append((i / 50) % 2 != 0 ? "\x40\x1f" : "\xc0\xe0", 2);
-    QFile file(path);
-    const QByteArray wave = WaveFile(tone);
-    return file.open(QIODevice::WriteOnly) && file.write(wave) == wave.size();
+    return WriteAll(path, WaveFile(tone));
 }

@@ -4,6 +4,7 @@
 #include "capture/savebudget.h"
 #include "formfixture.h"
 #include "platform/reporterror.h"
+#include "testenvironment.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -11,9 +12,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QRadioButton>
-#include <QScopeGuard>
 #include <QSlider>
 #include <QTest>
 #include <cerrno>
@@ -167,9 +166,7 @@ TEST_F(Capture, OverlappingSavesGetDistinctNamesAndAllComplete) {
 }
 
 TEST_F(Capture, StatisticsCountFilesWithTheLocalesGrouping) {
-    const auto restoreLocale =
-        qScopeGuard([previous = QLocale()] { QLocale::setDefault(previous); });
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const TScopedSetting locale(QLocale(QLocale::English, QLocale::UnitedStates));
     Form.OptActivate->setChecked(true);
     // The offscreen display is 32-bit: 54 + 4000 x 682 = 2,728,054 bytes.
     Clipboard().SetImage(Picture(1000, 682));

@@ -2,6 +2,8 @@
 
 #include "fakeplatform.h"
 #include "platform/session/programinfo.h"
+#include "testenvironment.h"
+#include "testfiles.h"
 #include "ui/svxform.h"
 
 #include <QComboBox>
@@ -41,9 +43,7 @@ public:
     explicit TFormUnderTest(TStart start,
                             const std::function<void(TFakePlatform&)>& prepare = nullptr,
                             const QStringList& arguments = {})
-        : FPreviousFolder(QDir::currentPath()), FPreviousConfig(qgetenv("XDG_CONFIG_HOME")) {
-        // Nothing the window does may reach the user's own configuration.
-        qputenv("XDG_CONFIG_HOME", FFolder.filePath(QStringLiteral("config")).toLocal8Bit());
+        : FPreviousFolder(QDir::currentPath()) {
         QFile::copy(ShippedHelpFile(), FFolder.filePath(QStringLiteral("Svx.hlp")));
         if (start == TStart::AsFirstInstance)
             StoreSettings(ResourceSettings());
@@ -58,10 +58,6 @@ public:
     ~TFormUnderTest() {
         Form.reset();
         QDir::setCurrent(FPreviousFolder);
-        if (FPreviousConfig.isNull())
-            qunsetenv("XDG_CONFIG_HOME");
-        else
-            qputenv("XDG_CONFIG_HOME", FPreviousConfig);
     }
 
     TFormUnderTest(const TFormUnderTest&) = delete;
@@ -97,15 +93,15 @@ public:
 
     static void StoreSettings(const QByteArray& bytes) {
         QDir().mkpath(QFileInfo(SettingsFilePath()).absolutePath());
-        QFile file(SettingsFilePath());
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
+        WriteAll(SettingsFilePath(), bytes);
     }
 
 private:
     QTemporaryDir FFolder;
     QString FPreviousFolder;
-    QByteArray FPreviousConfig;
+    // Nothing the window does may reach the user's own configuration.
+    TScopedSetting FConfigHome{"XDG_CONFIG_HOME",
+                               FFolder.filePath(QStringLiteral("config")).toLocal8Bit()};
 
 public:
     TFakePlatform Platform;

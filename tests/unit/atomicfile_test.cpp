@@ -1,5 +1,6 @@
 #include "platform/files/atomicfile.h"
 #include "platform/files/newfile.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,11 +49,6 @@ private:
     mode_t FPrevious;
 };
 
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
-
 // The names in `folder` other than `keep`: a failed write leaves nothing of its own behind.
 QStringList Leftovers(const QDir& folder, const QStringList& keep) {
     QStringList names =
@@ -75,11 +71,8 @@ TEST(AtomicFile, ReplacesTheTargetWholeOrNotAtAll) {
     } cases[] = {
         {"nothing there", [](const QDir&) { return true; }, true, bytes},
         {"an older file",
-         [](const QDir& folder) {
-             QFile old(folder.filePath("SVX.dat"));
-             return old.open(QIODevice::WriteOnly) && old.write("old") == 3;
-         },
-         true, bytes},
+         [](const QDir& folder) { return WriteAll(folder.filePath("SVX.dat"), "old"); }, true,
+         bytes},
         {"an older file closed to others stays so",
          [](const QDir& folder) {
              QFile old(folder.filePath("SVX.dat"));
@@ -94,20 +87,20 @@ TEST(AtomicFile, ReplacesTheTargetWholeOrNotAtAll) {
          true, bytes, 0644, ".SVX.dat.1.y"},
         {"a link: replaced, its target untouched",
          [](const QDir& folder) {
-             QFile other(folder.filePath("other"));
-             return other.open(QIODevice::WriteOnly) && other.write("other") == 5 &&
+             return WriteAll(folder.filePath("other"), "other") &&
                     QFile::link(folder.filePath("other"), folder.filePath("SVX.dat"));
          },
          true, bytes},
         {"a folder in the way: the rename fails",
-         [](const QDir& folder) { return folder.mkpath("SVX.dat/inside"); }, false, "(unreadable)"},
+         [](const QDir& folder) { return folder.mkpath("SVX.dat/inside"); },
+         false,
+         {}},
         {"the file cannot grow: the write fails",
          [](const QDir& folder) {
-             QFile old(folder.filePath("SVX.dat"));
              rlimit limit{};
              getrlimit(RLIMIT_FSIZE, &limit);
              limit.rlim_cur = 4096;
-             return old.open(QIODevice::WriteOnly) && old.write("old") == 3 &&
+             return WriteAll(folder.filePath("SVX.dat"), "old") &&
                     setrlimit(RLIMIT_FSIZE, &limit) == 0;
          },
          false, "old"},
@@ -127,12 +120,12 @@ TEST(AtomicFile, ReplacesTheTargetWholeOrNotAtAll) {
         const QString failure = WriteFileAtomically(folder.filePath("SVX.dat"), bytes);
         setrlimit(RLIMIT_FSIZE, &unlimited);
         EXPECT_EQ(failure.isEmpty(), c.Succeeds) << failure.toStdString();
-        EXPECT_EQ(Contents(folder.filePath("SVX.dat")), c.TargetAfter);
+        EXPECT_EQ(ReadAll(folder.filePath("SVX.dat")), c.TargetAfter);
         if (c.Succeeds) {
             EXPECT_EQ(ModeOf(folder.filePath("SVX.dat")), S_IFREG | c.Mode);
         }
         if (QFile::exists(folder.filePath("other"))) {
-            EXPECT_EQ(Contents(folder.filePath("other")), "other");
+            EXPECT_EQ(ReadAll(folder.filePath("other")), "other");
         }
         EXPECT_EQ(Leftovers(folder, {"SVX.dat", "other"}).join(' ').toStdString(), c.Remains);
     }

@@ -1,5 +1,6 @@
 #include "capture/filenaming.h"
 #include "platform/files/fileprobe.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,10 +11,7 @@ namespace {
 
 class FileNaming : public ::testing::Test {
 protected:
-    void Touch(const QString& name) {
-        QFile file(Dir.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
+    void Touch(const QString& name) { ASSERT_TRUE(WriteAll(Dir.filePath(name), {})); }
 
     // The name the search gives with the usual settings, changed by `adjust`.
     template <typename Adjust> TNameResult Search(Adjust adjust) {

@@ -21,16 +21,12 @@ QString ShippedSound(const char* name) {
     return QStringLiteral(SVX_RESOURCES "/") + QString::fromLatin1(name);
 }
 
-QString WriteFile(const QTemporaryDir& folder, const char* name, const QByteArray& content) {
-    const QString path = folder.filePath(QString::fromLatin1(name));
-    EXPECT_TRUE(WriteAll(path, content));
-    return path;
-}
-
 TEST(PulseSoundServer, OpensOnlyFilesThatDecodeToSamples) {
     QTemporaryDir folder;
     const auto write = [&folder](const char* name, const QByteArray& content) {
-        return WriteFile(folder, name, content);
+        const QString path = folder.filePath(QString::fromLatin1(name));
+        EXPECT_TRUE(WriteAll(path, content));
+        return path;
     };
     const QStringList themeFolders =
         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
@@ -74,7 +70,7 @@ TEST(PulseSoundServer, WaveAndSystemSoundsReachTheServer) {
         [](TPulseSoundServer& server) { server.Play(server.OpenWave(ShippedSound("click.wav"))); },
         [](TPulseSoundServer& server) { server.PlaySystemSound(TSystemSound::Standard); },
     };
-    const TScopedVariable address("PULSE_SERVER", daemon.Address().toLocal8Bit());
+    const TScopedSetting address("PULSE_SERVER", daemon.Address().toLocal8Bit());
     for (const auto& play : sounds) {
         TPulseSoundServer server;
         play(server);
@@ -88,7 +84,7 @@ TEST(PulseSoundServer, AStopCutsTheSoundOff) {
     TPrivateSoundServer daemon;
     ASSERT_TRUE(daemon.Ok()) << daemon.Problem().toStdString();
     ASSERT_TRUE(daemon.StartRecording());
-    const TScopedVariable address("PULSE_SERVER", daemon.Address().toLocal8Bit());
+    const TScopedSetting address("PULSE_SERVER", daemon.Address().toLocal8Bit());
     QTemporaryDir folder;
     TPulseSoundServer server;
     server.Play(server.OpenWave(ToneFile(folder, 3)));
@@ -141,7 +137,7 @@ TEST(PulseSoundServer, AStalledServerHoldsNothingUp) {
         TPrivateSoundServer daemon;
         ASSERT_TRUE(daemon.Ok()) << daemon.Problem().toStdString();
         ASSERT_TRUE(daemon.StartRecording());
-        const TScopedVariable address("PULSE_SERVER", daemon.Address().toLocal8Bit());
+        const TScopedSetting address("PULSE_SERVER", daemon.Address().toLocal8Bit());
         auto server = std::make_unique<TPulseSoundServer>();
         server->Play(server->OpenWave(tone));
         ASSERT_TRUE(daemon.WaitForSound(10000));

@@ -3,6 +3,7 @@
 #include "settings/componentstream.h"
 
 #include "testenvironment.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -121,17 +122,16 @@ TEST(AutoStartEntry, EntryAndInstallationFollowTheXdgFolders) {
     QTemporaryDir home;
     const QString config = home.filePath("config");
     const QString system = home.filePath("system");
-    const TScopedVariable configHome("XDG_CONFIG_HOME", config.toLocal8Bit());
-    const TScopedVariable configDirs(
+    const TScopedSetting configHome("XDG_CONFIG_HOME", config.toLocal8Bit());
+    const TScopedSetting configDirs(
         "XDG_CONFIG_DIRS", ("relative:" + home.filePath("none") + ":" + system).toLocal8Bit());
     TXdgAutoStart autoStart;
 
     EXPECT_EQ(autoStart.SetEntry(true, "/x/snapvault"), "");
-    QFile entry(config + "/autostart/SVX.desktop");
-    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
-    EXPECT_EQ(entry.readAll(), AutoStartEntryText("/x/snapvault").toUtf8());
+    const QString entry = config + "/autostart/SVX.desktop";
+    EXPECT_EQ(ReadAll(entry), AutoStartEntryText("/x/snapvault").toUtf8());
     EXPECT_EQ(autoStart.SetEntry(false, "/x/snapvault"), "");
-    EXPECT_FALSE(entry.exists());
+    EXPECT_FALSE(QFile::exists(entry));
     EXPECT_EQ(autoStart.SetEntry(false, "/x/snapvault"), "") << "a missing entry is no error";
     // A file where the folder should be: told, not hidden.
     QDir(config + "/autostart").removeRecursively();

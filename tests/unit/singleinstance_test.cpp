@@ -1,5 +1,6 @@
 #include "childprocess.h"
 #include "platform/session/unixsingleinstance.h"
+#include "testfiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -220,9 +221,7 @@ TEST(SingleInstance, NothingToReachGivesCannotConnect) {
 TEST(SingleInstance, StaleChannelOfACrashedInstanceIsReplaced) {
     QTemporaryDir dir;
     // A socket file left by a killed instance.
-    QFile stale(dir.filePath("SVXFileMap"));
-    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-    stale.close();
+    ASSERT_TRUE(WriteAll(dir.filePath("SVXFileMap"), {}));
     TUnixSingleInstance first(dir.path());
     ASSERT_TRUE(first.AcquireLock());
     EXPECT_TRUE(first.Publish([] {}));

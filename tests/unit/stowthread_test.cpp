@@ -5,6 +5,7 @@
 #include "codecs/filestream.h"
 #include "fakeplatform.h"
 #include "platform/threadpriority.h"
+#include "testfiles.h"
 
 #include <QColorSpace>
 #include <QCoreApplication>
@@ -127,9 +128,7 @@ TEST(FileStream, FailedFileIsRemovedOnlyWhileItIsStillOurs) {
     {
         TFileStream stream(name, TFileStream::TCreation::New);
         QFile::remove(name);
-        QFile other(name);
-        ASSERT_TRUE(other.open(QIODevice::WriteOnly));
-        other.write("someone else's");
+        ASSERT_TRUE(WriteAll(name, "someone else's"));
     } // destroyed without Commit: a failed save
     EXPECT_EQ(QFileInfo(name).size(), 14);
     { TFileStream stream(name, TFileStream::TCreation::Replace); }
@@ -153,10 +152,8 @@ TEST(SaveImage, WritesTheDisplayFormatOfTheWholePicture) {
             TSaveJob bmp = Job(dir.filePath("d.bmp"), TSaveFormat::sfBMP, source);
             bmp.DisplayDepth = depth;
             SaveImage(bmp);
-            QFile file(dir.filePath("d.bmp"));
-            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-            EXPECT_EQ(file.readAll(), EncodeBitmap(reference));
-            file.remove();
+            EXPECT_EQ(ReadAll(dir.filePath("d.bmp")), EncodeBitmap(reference));
+            QFile::remove(dir.filePath("d.bmp"));
 
             TSaveJob png = Job(dir.filePath("d.png"), TSaveFormat::sfPNG, source);
             png.DisplayDepth = depth;
@@ -215,9 +212,7 @@ TEST(StowThread, SavesInTheDisplaysPixelFormat) {
         job.DisplayDepth = depth;
         TStowThread thread(std::move(job), 3);
         EXPECT_EQ(RunToCompletion(&thread), 1) << depth;
-        QFile file(name);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << depth;
-        const QByteArray header = file.read(30);
+        const QByteArray header = ReadAll(name).left(30);
         ASSERT_EQ(header.size(), 30) << depth;
         EXPECT_EQ(uchar(header[28]) | uchar(header[29]) << 8, depth) << depth;
         // Five bits a channel at 16 bits: how a reader widens them back is its own business.
@@ -239,10 +234,9 @@ struct TSeen {
 };
 
 TSeen SeenFromOutside(pid_t thread) {
-    QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(thread));
-    if (!stat.open(QIODevice::ReadOnly))
+    const QByteArray text = ReadAll(QStringLiteral("/proc/self/task/%1/stat").arg(thread));
+    if (text.isEmpty())
         return {};
-    const QByteArray text = stat.readAll();
     // The fields after the command name (which may hold spaces) start with field 3.
     const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
     return {fields.value(41 - 3).toInt(), fields.value(19 - 3).toInt()};
@@ -270,10 +264,7 @@ TSeen WorkerAt(int position) {
 }
 
 bool HasCapability(int bit) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    for (const QByteArray& line : status.readAll().split('\n'))
+    for (const QByteArray& line : ReadAll(QStringLiteral("/proc/self/status")).split('\n'))
         if (line.startsWith("CapEff:"))
             return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> bit) & 1;
     return false;

@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <map>
 #include <poll.h>
+#include <pthread.h>
 #include <thread>
 #include <unistd.h>
 #include <wayland-client.h>
@@ -337,7 +338,11 @@ bool TDataControlWatcher::Start() {
         return true;
     if (pipe2(FState->Wake, O_CLOEXEC) != 0)
         return false;
-    FState->Thread = std::thread([state = FState.get()] { state->Run(); });
+    FState->Thread = std::thread([state = FState.get()] {
+        // Named for whoever looks at the program's threads (top -H, a debugger).
+        pthread_setname_np(pthread_self(), "wayland watcher");
+        state->Run();
+    });
     return true;
 }
 

@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <poll.h>
+#include <pthread.h>
 #include <thread>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -446,6 +447,10 @@ bool TXcbSelectionWatcher::Start() {
         return true;
     if (!F->Connect())
         return false;
-    F->Thread = std::thread([state = F.get()] { state->Run(); });
+    F->Thread = std::thread([state = F.get()] {
+        // Named for whoever looks at the program's threads (top -H, a debugger).
+        pthread_setname_np(pthread_self(), "x11 watcher");
+        state->Run();
+    });
     return true;
 }

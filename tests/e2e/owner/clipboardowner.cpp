@@ -184,6 +184,8 @@ int main(int argc, char** argv) {
                                         property, XCB_ATOM_ATOM, 32, uint32_t(list.size()),
                                         list.data());
                     answered = property;
+                    std::printf("asked for the types\n");
+                    std::fflush(stdout);
                 }
                 for (const TOffer& offer : content) {
                     if (offer.Type != request.target || answered != XCB_ATOM_NONE)

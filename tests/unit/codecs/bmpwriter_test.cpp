@@ -202,7 +202,7 @@ TEST_F(BmpFileTest, FileHoldsExactlyTheEncodedBytes) {
     for (const auto format : {QImage::Format_RGB32, QImage::Format_BGR888}) {
         const QImage image = MakeScreenshot(1001, 901, format);
         SaveBitmapToFile(image, Path("big.bmp"));
-        EXPECT_EQ(ReadFileBytes(Path("big.bmp")), EncodeBitmap(image));
+        EXPECT_EQ(ReadAll(Path("big.bmp")), EncodeBitmap(image));
     }
 }
 
@@ -213,7 +213,7 @@ TEST_F(BmpFileTest, RowsWrittenInPlaceGiveTheSameBytes) {
          {QImage::Format_BGR888, QImage::Format_Indexed8, QImage::Format_Mono}) {
         const QImage image = MakeInFormat(format, 64, 2500);
         SaveBitmapToFile(image, Path("rows.bmp"));
-        EXPECT_EQ(ReadFileBytes(Path("rows.bmp")), EncodeBitmap(image)) << format;
+        EXPECT_EQ(ReadAll(Path("rows.bmp")), EncodeBitmap(image)) << format;
     }
 }
 
@@ -287,7 +287,7 @@ TEST_F(BmpFileTest, FullDiskIsReportedOnTheInPlacePath) {
 }
 
 TEST_F(BmpFileTest, ExistingFileIsReplaced) {
-    WriteFileBytes(Path("a.bmp"), QByteArray(10000, 'x'));
+    ASSERT_TRUE(WriteAll(Path("a.bmp"), QByteArray(10000, 'x')));
     SaveBitmapToFile(MakeScreenshot(3, 2, QImage::Format_BGR888), Path("a.bmp"));
     EXPECT_EQ(QFileInfo(Path("a.bmp")).size(), 78);
 }
@@ -295,7 +295,7 @@ TEST_F(BmpFileTest, ExistingFileIsReplaced) {
 TEST_F(BmpFileTest, EmptyPictureGivesEmptyFile) {
     for (const QImage& image :
          {QImage(), QImage(0, 5, QImage::Format_RGB32), QImage(5, 0, QImage::Format_BGR888)}) {
-        WriteFileBytes(Path("e.bmp"), "old");
+        ASSERT_TRUE(WriteAll(Path("e.bmp"), "old"));
         ASSERT_NO_THROW(SaveBitmapToFile(image, Path("e.bmp")));
         EXPECT_TRUE(QFile::exists(Path("e.bmp")));
         EXPECT_EQ(QFileInfo(Path("e.bmp")).size(), 0);

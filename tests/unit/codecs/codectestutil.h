@@ -1,28 +1,16 @@
 #pragma once
 
-// Small helpers shared by the encoder tests: reading files back, little- and big-endian fields,
-// and deterministic pictures.
+// Small helpers shared by the encoder tests: little- and big-endian fields and deterministic
+// pictures.
 
 #include <QByteArray>
-#include <QFile>
 #include <QImage>
 #include <QString>
 #include <QtEndian>
 
+#include "testfiles.h"
+
 namespace CodecTest {
-
-inline QByteArray ReadFileBytes(const QString& fileName) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-inline void WriteFileBytes(const QString& fileName, const QByteArray& bytes) {
-    QFile file(fileName);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(bytes);
-}
 
 inline quint16 Le16(const QByteArray& bytes, qsizetype offset) {
     return qFromLittleEndian<quint16>(bytes.constData() + offset);

@@ -188,7 +188,7 @@ TEST(JpegImage, FilesMatchCjpegByteForByte) {
         QStringLiteral("P6\n%1 %2\n255\n").arg(rgb.width()).arg(rgb.height()).toLatin1();
     for (int y = 0; y < rgb.height(); ++y)
         ppm.append(reinterpret_cast<const char*>(rgb.constScanLine(y)), rgb.width() * 3);
-    WriteFileBytes(dir.filePath("in.ppm"), ppm);
+    ASSERT_TRUE(WriteAll(dir.filePath("in.ppm"), ppm));
 
     for (const int quality : {1, 50, 90, 100})
         for (const bool grayscale : {false, true})
@@ -244,11 +244,11 @@ protected:
 };
 
 TEST_F(JpegFileTest, FileHoldsTheEncodedBytes) {
-    WriteFileBytes(Path("a.jpg"), QByteArray(100000, 'x'));
+    ASSERT_TRUE(WriteAll(Path("a.jpg"), QByteArray(100000, 'x')));
     TJPEGImage jpeg;
     jpeg.Assign(MakeScreenshot(40, 30));
     jpeg.SaveToFile(Path("a.jpg"));
-    EXPECT_EQ(ReadFileBytes(Path("a.jpg")), jpeg.EncodedData());
+    EXPECT_EQ(ReadAll(Path("a.jpg")), jpeg.EncodedData());
 }
 
 TEST_F(JpegFileTest, EmptyPictureGivesEmptyFile) {

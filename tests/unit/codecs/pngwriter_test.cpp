@@ -3,6 +3,7 @@
 
 #include "codecs/pngencoder.h"
 #include "pngtestutil.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,12 +13,6 @@
 using namespace pngtest;
 
 namespace {
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
 
 // Every pixel as QImage decodes it, against the picture (alpha from the expected rule).
 void ExpectPixels(const QByteArray& file, const QImage& picture,
@@ -238,15 +233,12 @@ TEST_F(PngFiles, SavePNGFileWritesWhatSaveToStreamWrites) {
     TPNGImage png;
     png.Assign(picture);
     // An older, longer file of the same name is replaced, not overwritten in part.
-    QFile old(Path("out.png"));
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write(QByteArray(100000, 'x'));
-    old.close();
+    ASSERT_TRUE(WriteAll(Path("out.png"), QByteArray(100000, 'x')));
     png.SavePNGFile(Path("out.png"));
-    EXPECT_EQ(ReadFile(Path("out.png")), WritePNG(picture));
+    EXPECT_EQ(ReadAll(Path("out.png")), WritePNG(picture));
     // The same object saves again (a fresh chunk list each time).
     png.SavePNGFile(Path("again.png"));
-    EXPECT_EQ(ReadFile(Path("again.png")), WritePNG(picture));
+    EXPECT_EQ(ReadAll(Path("again.png")), WritePNG(picture));
 }
 
 TEST_F(PngFiles, FileThatCannotBeCreated) {
@@ -311,7 +303,7 @@ TEST_F(PngFiles, SmallestAndLargestPictures) {
     TPNGImage png;
     png.Assign(huge);
     png.SavePNGFile(Path("huge.png"));
-    const QImage decoded = Decode(ReadFile(Path("huge.png")));
+    const QImage decoded = Decode(ReadAll(Path("huge.png")));
     ASSERT_EQ(decoded.size(), QSize(7680, 4320));
     EXPECT_EQ(decoded.pixel(0, 0), qRgb(40, 80, 120));
     EXPECT_EQ(decoded.pixel(7679, 4319), qRgb(40, 80, 120));
