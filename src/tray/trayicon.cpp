@@ -1,6 +1,7 @@
 #include "tray/trayicon.h"
 
 #include "platform/platform.h"
+#include "platform/session/desktop.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -105,10 +106,14 @@ void TTrayIcon::Update() {
 void TTrayIcon::Minimize() {
     if (FWindow == nullptr)
         return;
-    if (!FWindow->isMinimized())
+    // A window on the screen that goes into the tray is withdrawn straight away, not first
+    // minimised: a window manager still minimising it as it is withdrawn may keep it, minimised,
+    // where nothing reaches it. One not shown yet (at start) only takes note.
+    const bool intoTray = FShown;
+    if (!FWindow->isMinimized() && !(intoTray && FWindow->isVisible()))
         FWindow->setWindowState(FWindow->windowState() | Qt::WindowMinimized);
     // Without an icon to click, the window keeps its taskbar entry.
-    if (FShown) {
+    if (intoTray) {
         FWindowInTray = true;
         FWindow->hide();
     }
@@ -126,7 +131,10 @@ void TTrayIcon::Restore() {
     const QString token = FBackend != nullptr ? FBackend->TakeActivationToken() : QString();
     if (!token.isEmpty())
         qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
-    FWindow->activateWindow();
+    if (IDesktop* desktop = Platform().Desktop)
+        desktop->ActivateWindow(FWindow);
+    else
+        FWindow->activateWindow();
     // Not left for a program started later.
     if (!token.isEmpty())
         qunsetenv("XDG_ACTIVATION_TOKEN");

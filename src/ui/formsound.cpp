@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QToolButton>
 
 namespace {
@@ -61,11 +62,23 @@ void TSVXForm::ChBeepMode(QObject* sender) {
 }
 
 void TSVXForm::ChBeep(QObject* sender) {
-    // "." is the program's folder, wherever the program was started from.
-    OpenDialog->setDirectory(ProgramFolder());
-    if (OpenDialog->exec() != QDialog::Accepted)
+    // Made for this one choice and gone with it: Qt's own dialog keeps a model of the folder it
+    // shows that watches and rescans that folder while the dialog exists, and the folder is
+    // often the one the pictures are saved in.
+    QFileDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("OpenDialog"));
+    dialog.setDefaultSuffix(QStringLiteral("wav"));
+    dialog.setNameFilters({QStringLiteral("Wav files (*.wav)"), QStringLiteral("all files (*)")});
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // "." is the program's folder, wherever the program was started from. Qt's dialog never
+    // changes the working folder.
+    dialog.setDirectory(ProgramFolder());
+    OpenDialog = &dialog;
+    const auto closed = qScopeGuard([this] { OpenDialog = nullptr; });
+    if (dialog.exec() != QDialog::Accepted)
         return;
-    const QStringList chosen = OpenDialog->selectedFiles();
+    const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty())
         return;
     (sender == ChBeep1 ? Beep1FileName : Beep2FileName)->setText(chosen.first());

@@ -120,6 +120,7 @@ public:
     QLabel* Label16 = nullptr;
 
     // ---- non-visual parts ----
+    // The wave-file chooser, while it is open.
     QFileDialog* OpenDialog = nullptr;
     TMediaPlayer* MediaPlayer = nullptr;
     QList<QAction*> ActionList1;

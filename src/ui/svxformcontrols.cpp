@@ -10,7 +10,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHash>
@@ -564,17 +563,9 @@ const char* const ActionNames[] = {
     "AChBeepMode",   "AThreadDone",     "APrepareInit",   "AFinalizeInit", "ASVXIPC",
 };
 
-// The wave-file dialog, the wave player and the actions.
+// The wave player and the actions. The wave-file dialog is made only while the user chooses
+// a file (formsound.cpp).
 void CreateNonVisualParts(TSVXForm& form) {
-    form.OpenDialog = new QFileDialog(&form);
-    form.OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
-    form.OpenDialog->setDefaultSuffix(QStringLiteral("wav"));
-    form.OpenDialog->setNameFilters(
-        {QStringLiteral("Wav files (*.wav)"), QStringLiteral("all files (*)")});
-    form.OpenDialog->setFileMode(QFileDialog::ExistingFile);
-    form.OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    // Qt's dialog has no read-only check box to hide, and it never changes the working folder.
-    // Its folder is set each time it is shown.
     // The wave player: closed, and its sound stopped, when the window goes.
     form.MediaPlayer = new TMediaPlayer(&form);
     form.MediaPlayer->setObjectName(QStringLiteral("MediaPlayer"));

@@ -2,13 +2,17 @@
 // Xwayland) and KDE (KWin: through data-control only, as the X11 clipboard follows only X11
 // windows with the focus). A picture a Wayland client copies while another window has the focus
 // becomes one file; the copier quitting, after which mutter offers the same picture again on its
-// own, adds none.
+// own, adds none. Started minimised with a panel's tray on the session bus, the window waits
+// withdrawn in the tray and comes back whole when the panel activates the icon.
 #include "e2efixture.h"
+#include "fakewatcher.h"
 #include "imagechecks.h"
 #include "toolrun.h"
 #include "waylandsession.h"
 
+#include <QDBusConnection>
 #include <QStandardPaths>
+#include <QTest>
 
 #include <cstdio>
 
@@ -33,24 +37,66 @@ protected:
                                     QStringLiteral("XAUTHORITY")})
             if (client.contains(name))
                 Sandbox().SetVariable(name, client.value(name));
+        // A panel of the test's own (a watcher and a host) on a bus beside the compositor's.
+        TSessionBus bus;
+        ASSERT_TRUE(bus.Start()) << bus.Problem().toStdString();
+        Sandbox().SetVariable(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.Address());
+        QDBusConnection panel = QDBusConnection::connectToBus(bus.Address(), "panel-" + binary);
+        TFakeWatcher watcher;
+        ASSERT_TRUE(panel.registerObject("/StatusNotifierWatcher", &watcher,
+                                         QDBusConnection::ExportAllContents));
+        ASSERT_TRUE(panel.registerService("org.kde.StatusNotifierWatcher") &&
+                    panel.registerService("org.kde.StatusNotifierHost-1"));
         program = StartProgram();
         ASSERT_NE(program, nullptr);
         // Looked for at any depth, as a window manager's frame holds it, and minimised or not, as
         // the first run's settings start the program minimised.
+        QString window;
         ASSERT_TRUE(WaitUntil(
             [&] {
-                return !RunTool(QStringLiteral("xdotool"),
-                                {QStringLiteral("search"), QStringLiteral("--all"),
-                                 QStringLiteral("--pid"), QString::number(program->Pid()),
-                                 QStringLiteral("--name"),
-                                 QLatin1Char('^') + ActiveCaption + QLatin1Char('$')},
-                                client)
-                            .Output.trimmed()
-                            .isEmpty();
+                const QByteArray found =
+                    RunTool(QStringLiteral("xdotool"),
+                            {QStringLiteral("search"), QStringLiteral("--all"),
+                             QStringLiteral("--pid"), QString::number(program->Pid()),
+                             QStringLiteral("--name"),
+                             QLatin1Char('^') + ActiveCaption + QLatin1Char('$')},
+                            client)
+                        .Output;
+                window = QString::fromLatin1(found).section(QLatin1Char('\n'), 0, 0).trimmed();
+                return !window.isEmpty();
             },
             15000, 100))
             << "the program has no capturing window on Xwayland\n"
             << session.Log().right(4000).toStdString();
+        // Started minimised into the tray: withdrawn, and back, mapped and no longer minimised,
+        // when the panel activates the item.
+        const auto state = [&] {
+            return RunTool(QStringLiteral("xprop"), {"-id", window, "WM_STATE", "_NET_WM_STATE"},
+                           client)
+                       .Output +
+                   RunTool(QStringLiteral("xwininfo"), {"-id", window}, client).Output;
+        };
+        QByteArray seen;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                seen = state();
+                return !watcher.Items.isEmpty() && (seen.contains("WM_STATE:  not found") ||
+                                                    seen.contains("window state: Withdrawn"));
+            },
+            15000))
+            << seen.toStdString();
+        panel.call(QDBusMessage::createMethodCall(watcher.Items.value(0).section('/', 0, 0),
+                                                  "/StatusNotifierItem",
+                                                  "org.kde.StatusNotifierItem", "Activate")
+                   << 0 << 0);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                seen = state();
+                return seen.contains("window state: Normal") && seen.contains("IsViewable") &&
+                       !seen.contains("_NET_WM_STATE_HIDDEN");
+            },
+            15000))
+            << seen.toStdString();
 
         TChildProcesses clients;
         QProcessEnvironment wayland = client;

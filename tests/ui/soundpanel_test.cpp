@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -138,6 +139,12 @@ TEST_F(SoundPanel, ChooserStartsInTheProgramFolderAndFillsItsRow) {
     // data folder of its own: made here, it is the folder the dialog must open in).
     QDir().mkpath(ProgramFolder());
     ASSERT_NE(QDir::current(), QDir(ProgramFolder()));
+    // A file dialog's folder model watches its folder: none may outlive the choice.
+    const auto noFolderModel = [&] {
+        return Form.findChildren<QFileDialog*>().isEmpty() &&
+               Form.findChildren<QFileSystemModel*>().isEmpty();
+    };
+    EXPECT_TRUE(noFolderModel());
     for (const auto& entry : cases) {
         SCOPED_TRACE(entry.Button->objectName().toStdString());
         Form.Beep1FileName->setText(QStringLiteral("beep.wav"));
@@ -170,6 +177,7 @@ TEST_F(SoundPanel, ChooserStartsInTheProgramFolderAndFillsItsRow) {
         EXPECT_EQ(QDir(shownIn), QDir(ProgramFolder()));
         EXPECT_EQ(Form.Beep1FileName->text(), entry.Start);
         EXPECT_EQ(Form.Beep2FileName->text(), entry.Finish);
+        EXPECT_TRUE(noFolderModel());
     }
 }
 

@@ -79,12 +79,14 @@ TEST(AtomicFile, ReplacesTheTargetWholeOrNotAtAll) {
              return old.open(QIODevice::WriteOnly) && old.setPermissions(QFile::ReadOwner);
          },
          true, bytes, 0400},
-        {"a dead writer's temporary goes, a living one's stays",
+        {"a dead writer's temporary and an earlier version's go, a living one's and others stay",
          [](const QDir& folder) { // no process has the largest number
-             return QFile(folder.filePath(".SVX.dat.2147483647.x")).open(QIODevice::WriteOnly) &&
-                    QFile(folder.filePath(".SVX.dat.1.y")).open(QIODevice::WriteOnly);
+             return WriteAll(folder.filePath(".SVX.dat.2147483647.x"), "") &&
+                    WriteAll(folder.filePath(".SVX.dat.1.y"), "") &&
+                    WriteAll(folder.filePath(".SVX.dat.3w5e11264sgsf"), "") &&
+                    WriteAll(folder.filePath(".SVX.dat.bak"), "");
          },
-         true, bytes, 0644, ".SVX.dat.1.y"},
+         true, bytes, 0644, ".SVX.dat.1.y .SVX.dat.bak"},
         {"a link: replaced, its target untouched",
          [](const QDir& folder) {
              return WriteAll(folder.filePath("other"), "other") &&

@@ -162,6 +162,7 @@ TEST(RuntimeFolder, OnlyAFolderOfOursClosedToOthersIsTaken) {
         TPrepare Fallback;
         TChosen Chosen;
         TPrepare Runtime = [](const QString&, const QString&) { return true; };
+        const char* RuntimeWritten = ""; // after the session's folder's path
     } cases[] = {
         {"nothing there", nothing, nothing, Preferred},
         {"ours, open to others", openToOthers, nothing, Preferred},
@@ -174,6 +175,12 @@ TEST(RuntimeFolder, OnlyAFolderOfOursClosedToOthersIsTaken) {
          getuid() != 0 ? Preferred : None},
         {"the session's, ours and closed", nothing, nothing, Runtime, closed},
         {"the session's, open to others", nothing, nothing, Preferred, openToOthers},
+        {"the session's, a link to a closed folder, written with a trailing slash", nothing,
+         nothing, Preferred,
+         [&](const QString& path, const QString& elsewhere) {
+             return closed(elsewhere, {}) && link(path, elsewhere);
+         },
+         "/"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -184,7 +191,7 @@ TEST(RuntimeFolder, OnlyAFolderOfOursClosedToOthersIsTaken) {
         ASSERT_TRUE(c.Fallback(fallback, dir.filePath("elsewhere2")));
         const QString runtime = dir.filePath("run-user");
         ASSERT_TRUE(c.Runtime(runtime, dir.filePath("elsewhere3")));
-        const QString chosen = RuntimeFolder(runtime, preferred, fallback);
+        const QString chosen = RuntimeFolder(runtime + c.RuntimeWritten, preferred, fallback);
         EXPECT_EQ(chosen, c.Chosen == Preferred  ? preferred
                           : c.Chosen == Fallback ? fallback
                           : c.Chosen == Runtime  ? runtime

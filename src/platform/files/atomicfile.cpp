@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 #include <QSet>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -44,6 +45,28 @@ QString TemporaryPrefix(const QFileInfo& target) {
     return QStringLiteral(".") + target.fileName() + QLatin1Char('.');
 }
 
+// Whether the hidden file `name` in `folder`, with `rest` after the target's prefix, is a
+// temporary that no running writer holds. Ours are "<pid>.<random>"; those of earlier versions
+// were "<random>", a 64-bit number in base 36 without a process number: a regular file of the
+// user's with such a name (at least 10 digits, as all but one in 180,000 of them have) is one.
+bool IsStaleTemporary(const QByteArray& rest, int folder, const QByteArray& name) {
+    const QList<QByteArray> parts = rest.split('.');
+    bool isNumber = false;
+    if (parts.size() == 2) {
+        const pid_t pid = pid_t(parts[0].toInt(&isNumber));
+        return isNumber && pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH;
+    }
+    const bool lowerBase36 = std::all_of(rest.begin(), rest.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z');
+    });
+    if (rest.size() < 10 || !lowerBase36)
+        return false;
+    rest.toULongLong(&isNumber, 36);
+    struct stat info {};
+    return isNumber && ::fstatat(folder, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISREG(info.st_mode) && info.st_uid == ::getuid();
+}
+
 // Removes the temporary files of `target` that a process left when it was killed mid-write: those
 // of processes that are gone. A living one's may be in the middle of its write. Once per file and
 // process: only a process that has ended leaves any, and the folder may be a large one.
@@ -65,10 +88,7 @@ void RemoveStaleTemporaries(const QFileInfo& target) {
         const QByteArray name(entry->d_name);
         if (!name.startsWith(prefix))
             continue;
-        const QList<QByteArray> parts = name.mid(prefix.size()).split('.');
-        bool isNumber = false;
-        const pid_t pid = parts.size() == 2 ? pid_t(parts[0].toInt(&isNumber)) : 0;
-        if (isNumber && pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH)
+        if (IsStaleTemporary(name.mid(prefix.size()), ::dirfd(dir), name))
             ::unlinkat(::dirfd(dir), name.constData(), 0);
     }
     ::closedir(dir);

@@ -6,7 +6,7 @@
 
 class QWidget;
 
-// Desktop services: folder chooser, web pages, help pop-ups.
+// Desktop services: folder chooser, web pages, help pop-ups, window activation.
 class IDesktop {
 public:
     virtual ~IDesktop() = default;
@@ -16,4 +16,7 @@ public:
     virtual void OpenUrl(const QString& url) = 0;
     // Shows a help topic as a pop-up at a screen position.
     virtual void ShowHelpPopup(const QString& text, const QPoint& screenPos) = 0;
+    // Gives a window that has just been shown the focus, at the user's request: the window
+    // manager also brings it back from being minimised.
+    virtual void ActivateWindow(QWidget* window);
 };

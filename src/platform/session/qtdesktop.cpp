@@ -1,5 +1,7 @@
 #include "platform/session/qtdesktop.h"
 
+#include "platform/session/windowactivation.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -43,4 +45,9 @@ void TQtDesktop::ShowHelpPopup(const QString& text, const QPoint& screenPos) {
     FPopup->adjustSize();
     FPopup->move(screenPos);
     FPopup->show();
+}
+
+void TQtDesktop::ActivateWindow(QWidget* window) {
+    window->activateWindow();
+    RequestX11Activation(window->winId());
 }

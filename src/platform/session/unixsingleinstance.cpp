@@ -49,8 +49,11 @@ QString PrivateFolder(const QString& preferred, const QString& fallback) {
 
 QString RuntimeFolder(const QString& runtime, const QString& preferred, const QString& fallback) {
     // The session's folder is the system's to make and to set up: it is taken only as it is.
-    if (!runtime.isEmpty() && IsPrivateFolder(runtime, false))
-        return runtime;
+    // Checked and used in one spelling: "link/" or "link/." would have the check look through
+    // a link.
+    const QString session = runtime.isEmpty() ? QString() : QDir::cleanPath(runtime);
+    if (!session.isEmpty() && IsPrivateFolder(session, false))
+        return session;
     return PrivateFolder(preferred, fallback);
 }
 

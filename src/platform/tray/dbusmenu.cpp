@@ -148,27 +148,29 @@ QDBusVariant TDBusMenu::GetProperty(int id, const QString& name) {
 }
 
 void TDBusMenu::Event(int id, const QString& eventId, const QDBusVariant&, uint) {
-    QAction* action = ActionOf(id);
-    if (action == nullptr) {
+    if (!Dispatch(id, eventId))
         Refuse(QStringLiteral("No menu item %1").arg(id));
-        return;
-    }
-    // Triggered after the answer: the action may end the program.
-    if (eventId == QLatin1String("clicked"))
-        QTimer::singleShot(0, action, &QAction::trigger);
 }
 
 QList<int> TDBusMenu::EventGroup(const TMenuEventList& events) {
     QList<int> unknown;
-    for (const TMenuEvent& event : events) {
-        if (ActionOf(event.Id) == nullptr)
+    for (const TMenuEvent& event : events)
+        if (!Dispatch(event.Id, event.EventId))
             unknown.append(event.Id);
-        else if (event.EventId == QLatin1String("clicked"))
-            QTimer::singleShot(0, ActionOf(event.Id), &QAction::trigger);
-    }
     if (!events.isEmpty() && unknown.size() == events.size())
         Refuse(QStringLiteral("No such menu items"));
     return unknown;
+}
+
+bool TDBusMenu::Dispatch(int id, const QString& eventId) {
+    // The root (id 0) is told when the menu opens and closes, as every item may be.
+    if (!Known(id))
+        return false;
+    // Triggered after the answer: the action may end the program.
+    QAction* action = ActionOf(id);
+    if (action != nullptr && eventId == QLatin1String("clicked"))
+        QTimer::singleShot(0, action, &QAction::trigger);
+    return true;
 }
 
 bool TDBusMenu::AboutToShow(int id) {

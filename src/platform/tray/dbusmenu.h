@@ -58,6 +58,8 @@ protected:
 private:
     bool Known(int id) const { return id == 0 || ActionOf(id) != nullptr; }
     QAction* ActionOf(int id) const;
+    // Carries out a panel's event for an item; false when there is no such item.
+    bool Dispatch(int id, const QString& eventId);
     QVariantMap PropertiesOf(int id, const QStringList& names) const;
     void ActionChanged(QAction* action);
     void LayoutChanged();

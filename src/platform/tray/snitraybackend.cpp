@@ -7,6 +7,8 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
 #include <QMenu>
+#include <QTimer>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -18,6 +20,11 @@ const QString WatcherPath = QStringLiteral("/StatusNotifierWatcher");
 const QString ShellService = QStringLiteral("org.gnome.Shell");
 // Long enough for a panel still busy starting with the session; nothing waits for it.
 constexpr int AnswerTimeoutMs = 20000;
+// A watcher that did not answer is asked again after a pause, doubled each time up to the
+// longest: one slow moment at login does not cost the icon for the day, and one that hangs for
+// good is asked a few times an hour.
+constexpr int FirstRetryMs = 2000;
+constexpr int LongestRetryMs = 10 * 60 * 1000;
 
 // A panel that shows items owns such a name while it runs.
 bool IsHost(const QString& name) {
@@ -37,6 +44,13 @@ bool Unanswered(const QDBusMessage& answer) {
            error == QDBusError::TimedOut;
 }
 
+// The watcher's name has no owner any more, or our connection has closed: the change of owner
+// follows, or the call no longer matters.
+bool OwnerGone(const QDBusMessage& answer) {
+    const QDBusError::ErrorType error = QDBusError(answer).type();
+    return error == QDBusError::ServiceUnknown || error == QDBusError::Disconnected;
+}
+
 } // namespace
 
 TSniTrayBackend::TSniTrayBackend(QObject* owner, const QString& busAddress)
@@ -51,6 +65,9 @@ TSniTrayBackend::TSniTrayBackend(QObject* owner, const QString& busAddress)
             menu->popup(at);
     };
     FItem->OnActivationToken = [this](const QString& token) { FActivationToken = token; };
+    FRetry = new QTimer(this);
+    FRetry->setSingleShot(true);
+    connect(FRetry, &QTimer::timeout, this, &TSniTrayBackend::AskWatcher);
     if (!FBus.isConnected()) {
         FNamesKnown = true;
         return;
@@ -76,8 +93,8 @@ QDBusConnection TSniTrayBackend::Connect(const QString& name) const {
                               : QDBusConnection::connectToBus(FAddress, name);
 }
 
-void TSniTrayBackend::Call(QDBusConnection bus, QDBusMessage message,
-                           std::function<void(const QDBusMessage&)> answered) {
+QDBusPendingCallWatcher* TSniTrayBackend::Call(QDBusConnection bus, QDBusMessage message,
+                                               std::function<void(const QDBusMessage&)> answered) {
     // A watcher that is not running is not started for us.
     message.setAutoStartService(false);
     auto* pending = new QDBusPendingCallWatcher(bus.asyncCall(message, AnswerTimeoutMs), this);
@@ -86,6 +103,7 @@ void TSniTrayBackend::Call(QDBusConnection bus, QDBusMessage message,
                 pending->deleteLater();
                 answered(pending->reply());
             });
+    return pending;
 }
 
 void TSniTrayBackend::AskBus() {
@@ -142,6 +160,8 @@ void TSniTrayBackend::SetWatcher(const QString& owner) {
     ++FAppearance;
     FRegistered = false;
     FWatcher = owner.isEmpty() ? TWatcher::Absent : TWatcher::Asked;
+    FRetry->stop();
+    FRetryDelayMs = 0;
     if (!owner.isEmpty())
         AskWatcher();
     Update();
@@ -155,11 +175,34 @@ void TSniTrayBackend::AskWatcher() {
         QStringLiteral("Get"));
     ask << WatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
     Call(FBus, ask, [this, appearance = FAppearance](const QDBusMessage& answer) {
-        if (appearance != FAppearance)
-            return;
-        FWatcher = Unanswered(answer) ? TWatcher::Silent : TWatcher::Answering;
-        Update();
+        if (appearance == FAppearance)
+            Answered(answer);
     });
+}
+
+void TSniTrayBackend::Answered(const QDBusMessage& answer) {
+    // One that is going away is not given the item.
+    if (OwnerGone(answer))
+        return;
+    if (Unanswered(answer)) {
+        FWatcher = TWatcher::Silent;
+        RetryLater();
+        Update();
+        return;
+    }
+    FWatcher = TWatcher::Answering;
+    FRetry->stop();
+    FRetryDelayMs = 0;
+    Update();
+    // The item goes to the watcher as it is now, where the program wants the icon: also after
+    // the watcher dropped it.
+    if (FWanted && Available())
+        Register();
+}
+
+void TSniTrayBackend::RetryLater() {
+    FRetryDelayMs = std::min(FRetryDelayMs == 0 ? FirstRetryMs : 2 * FRetryDelayMs, LongestRetryMs);
+    FRetry->start(FRetryDelayMs);
 }
 
 bool TSniTrayBackend::Available() const {
@@ -216,6 +259,11 @@ bool TSniTrayBackend::OpenItem() {
 void TSniTrayBackend::CloseItem() {
     if (!FItemBus)
         return;
+    // A call whose connection closes may never be answered.
+    if (FRegistration) {
+        FRegistration->disconnect(this);
+        FRegistration->deleteLater();
+    }
     FItemBus->unregisterObject(TSniItem::Path());
     FItemBus->unregisterObject(TSniItem::MenuPath());
     FItemBus.reset();
@@ -231,31 +279,36 @@ void TSniTrayBackend::Register() {
     QDBusMessage call = QDBusMessage::createMethodCall(
         WatcherService, WatcherPath, WatcherService, QStringLiteral("RegisterStatusNotifierItem"));
     call << TSniItem::Path();
-    ++FInFlight;
-    Call(*FItemBus, call, [this, registration = ++FRegistrations](const QDBusMessage& answer) {
-        --FInFlight;
+    auto answered = [this, registration = ++FRegistrations](const QDBusMessage& answer) {
         if (registration != FRegistrations || !FRegistered ||
             answer.type() != QDBusMessage::ErrorMessage)
             return;
-        // Refused or never answered: no panel shows the icon.
+        FRegistered = false;
+        if (OwnerGone(answer))
+            return;
+        // Refused or never answered: no panel shows the icon until the watcher answers again.
         FWatcher = TWatcher::Silent;
+        RetryLater();
         Update();
-    });
+    };
+    FRegistration = Call(*FItemBus, call, std::move(answered));
 }
 
 void TSniTrayBackend::ItemUnregistered(const QString& id, const QDBusMessage& message) {
     // One that comes while a registration is on its way is about an earlier one: a stream of
     // them costs one registration per answer at most.
-    if (!FItemBus || !FRegistered || FInFlight > 0 || message.service() != FWatcherOwner)
+    if (!FItemBus || !FRegistered || (FRegistration && !FRegistration->isFinished()) ||
+        message.service() != FWatcherOwner)
         return;
     // KDE's watcher and swaybar name an item by bus name and path, GNOME's with "@" between.
     const QString own = FItemBus->baseService();
     if (id != own + TSniItem::Path() && id != own + QLatin1Char('@') + TSniItem::Path())
         return;
-    // A panel that lost the icon while the program still wants it gets it again.
+    // A panel that lost the icon while the program still wants it gets it again once its
+    // watcher answers: one that drops its items as it goes away is not asked to take it back.
     FRegistered = false;
-    if (FWanted && Available())
-        Register();
+    if (FWanted)
+        AskWatcher();
 }
 
 void TSniTrayBackend::SetIcon(const QIcon& icon) {

@@ -4,11 +4,14 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QPointer>
 #include <QSet>
 #include <functional>
 #include <optional>
 
+class QDBusPendingCallWatcher;
 class QDBusServiceWatcher;
+class QTimer;
 class TDBusMenu;
 class TSniItem;
 
@@ -19,7 +22,8 @@ class TSniItem;
 // it opens where they say.
 //
 // Every question on the bus is asked without waiting for the answer, so a peer that hangs
-// cannot freeze the window: a watcher that does not answer simply shows no icon.
+// cannot freeze the window: a watcher that does not answer shows no icon until it does; it is
+// asked again after a growing pause.
 class TSniTrayBackend : public ITrayBackend {
     Q_OBJECT
 public:
@@ -55,12 +59,14 @@ private:
     void AskBus();
     void SetWatcher(const QString& owner);
     void AskWatcher();
+    void Answered(const QDBusMessage& answer);
+    void RetryLater();
     bool OpenItem();
     void CloseItem();
     void Register();
     void Update();
-    void Call(QDBusConnection bus, QDBusMessage message,
-              std::function<void(const QDBusMessage&)> answered);
+    QDBusPendingCallWatcher* Call(QDBusConnection bus, QDBusMessage message,
+                                  std::function<void(const QDBusMessage&)> answered);
 
     QString FAddress;
     QString FBusName;
@@ -76,7 +82,11 @@ private:
     TWatcher FWatcher = TWatcher::Absent;
     quint64 FAppearance = 0;    // the watcher's, to drop answers from one that has gone since
     quint64 FRegistrations = 0; // likewise for registrations
-    int FInFlight = 0;          // registrations not answered yet
+    // The registration not answered yet: dropped with the item's connection, whose calls may
+    // then never end.
+    QPointer<QDBusPendingCallWatcher> FRegistration;
+    QTimer* FRetry = nullptr; // asks a silent watcher again
+    int FRetryDelayMs = 0;
     int FItemBuses = 0;
     bool FNamesKnown = false;
     bool FWanted = false;     // the program wants the icon shown
