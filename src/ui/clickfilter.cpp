@@ -11,9 +11,11 @@ TClickFilter::TClickFilter(QObject* target, TTrigger trigger, std::function<void
 
 bool TClickFilter::eventFilter(QObject* watched, QEvent* event) {
     if (FTrigger == TTrigger::Click && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
+        const auto* press = static_cast<QKeyEvent*>(event);
+        const int key = press->key();
         if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
-            FOnClick();
+            if (!press->isAutoRepeat()) // a held key counts once
+                FOnClick();
             return true;
         }
     }
