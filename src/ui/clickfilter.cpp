@@ -1,5 +1,6 @@
 #include "ui/clickfilter.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
 
@@ -9,6 +10,15 @@ TClickFilter::TClickFilter(QObject* target, TTrigger trigger, std::function<void
 }
 
 bool TClickFilter::eventFilter(QObject* watched, QEvent* event) {
+    if (FTrigger == TTrigger::Click && event->type() == QEvent::KeyPress) {
+        const auto* press = static_cast<QKeyEvent*>(event);
+        const int key = press->key();
+        if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (!press->isAutoRepeat()) // a held key counts once
+                FOnClick();
+            return true;
+        }
+    }
     const QEvent::Type wanted =
         FTrigger == TTrigger::Click ? QEvent::MouseButtonRelease : QEvent::MouseButtonDblClick;
     if (event->type() == wanted) {

@@ -6,7 +6,8 @@
 
 // Turns mouse clicks (or double-clicks) on a widget that has no click signal of its own, such
 // as a picture or a label, into a call. A click counts on the release of the left button over
-// the widget.
+// the widget; for a single click, Space or Enter while the widget has the focus counts too, as
+// on a button, so that a widget given a tab stop can be used from the keyboard.
 class TClickFilter : public QObject {
     Q_OBJECT
 public:

@@ -269,26 +269,27 @@ struct TStaticLabel {
     int Left;
     int Top;
     TLabelStyle Style = TLabelStyle::Plain;
+    const char* Buddy = nullptr; // the control it labels, in the same parent
 };
 
 const TStaticLabel StaticLabels[] = {
     // General page
     {"TabSetup", "General Options", 16, 6, TLabelStyle::Heading},
     {"TabSetup", "Audio feedback", 248, 6, TLabelStyle::Heading},
-    {"GroupGrabbing", "Save only if image is", 16, 24},
+    {"GroupGrabbing", "Save only if image is", 16, 24, TLabelStyle::Plain, "OptMinImageSize"},
     {"GroupGrabbing", "or larger", 128, 47},
-    {"PanelSound", "start:", 8, 15},
-    {"PanelSound", "finished:", 8, 47},
+    {"PanelSound", "start:", 8, 15, TLabelStyle::Plain, "Beep1FileName"},
+    {"PanelSound", "finished:", 8, 47, TLabelStyle::Plain, "Beep2FileName"},
     // Output page
-    {"GroupFileName", "Filename", 8, 19},
+    {"GroupFileName", "Filename", 8, 19, TLabelStyle::Plain, "NameEdit"},
     {"GroupFileName", "+", 150, 19},
-    {"GroupFileName", "digits,", 213, 19},
-    {"GroupFileName", "Directory", 8, 99},
+    {"GroupFileName", "digits,", 213, 19, TLabelStyle::Plain, "DigitsEdit"},
+    {"GroupFileName", "Directory", 8, 99, TLabelStyle::Plain, "OutputDirEdit"},
     {"GroupFileName", "e.g.:", 8, 126, TLabelStyle::Italic},
     {"GroupThreadPriority", "low", 16, 20},
     {"GroupThreadPriority", "high", 214, 20},
     // JPEG page: the two ends of the quality track bar below its caption
-    {"TabJPGOpts", "JPEG compression factor", 312, 60},
+    {"TabJPGOpts", "JPEG compression factor", 312, 60, TLabelStyle::Plain, "JPEGQuality"},
     {"TabJPGOpts", "high (low image quality)", 312, 116},
     {"TabJPGOpts", "low (high image quality)", 312 + 241, 116, TLabelStyle::RightAligned},
     // Info page
@@ -543,6 +544,62 @@ void CreateAboutPage(TSVXForm& form) {
     form.Image2->setGeometry(590 - badge.width(), 196 - badge.height(), badge.width(),
                              badge.height());
     form.Image2->setCursor(Qt::PointingHandCursor);
+    // The two links take the focus from the Tab key too, to be opened with Space or Enter.
+    for (QLabel* link : {form.Label16, form.Image2}) {
+        link->setFocusPolicy(Qt::StrongFocus);
+        link->setProperty(TabOrderProperty, link == form.Label16 ? 0 : 1);
+    }
+}
+
+// Each label that names a control is its buddy: assistive tools read the label as the
+// control's name (not the title of the group around it), and an access key in its caption
+// moves the focus there.
+void SetBuddies(const TParents& parents) {
+    for (const TStaticLabel& entry : StaticLabels) {
+        if (!entry.Buddy)
+            continue;
+        QWidget* parent = parents.value(QString::fromLatin1(entry.Parent));
+        auto* buddy = parent->findChild<QWidget*>(QString::fromLatin1(entry.Buddy),
+                                                  Qt::FindDirectChildrenOnly);
+        Q_ASSERT_X(buddy, "SetBuddies", entry.Buddy);
+        for (QLabel* label : parent->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+            if (label->text() == QString::fromUtf8(entry.Text))
+                label->setBuddy(buddy);
+        }
+    }
+}
+
+// Names for assistive tools where no label beside the control gives a fitting one: the buttons
+// that show only "..." or a picture, named as their hints word it; the start number, labelled
+// by the radio button in front of it; the digit count, whose label goes on with a comma; the
+// priority track bar, labelled only by its group's title; and the about page's pictures. The
+// hints stay the description.
+struct TAccessibleName {
+    const char* Control;
+    const char* Name;
+};
+
+const TAccessibleName AccessibleNames[] = {
+    {"ChBeep1", "Choose .wav-file"},
+    {"ChBeep2", "Choose .wav-file"},
+    {"Play1", "Test .wav-file"},
+    {"Play2", "Test .wav-file"},
+    {"DigitsEdit", "digits"},
+    {"OptDigitFrom", "starting from"},
+    {"ChoutDir", "Browse for directory"},
+    {"ThreadPriority", "Thread priority"},
+    {"Image1", "Snapvault logo"},
+    {"Image2", "libmng web page"},
+};
+
+void NameControls(TSVXForm& form, const TParents& parents) {
+    SetBuddies(parents);
+    for (const TAccessibleName& entry : AccessibleNames) {
+        auto* control = form.findChild<QWidget*>(QString::fromLatin1(entry.Control));
+        Q_ASSERT_X(control, "NameControls", entry.Control);
+        control->setAccessibleName(QString::fromUtf8(entry.Name));
+    }
+    form.DigitsUD->SetSubject(QStringLiteral("digits"));
 }
 
 // The tab order, parent by parent, from the page control into the first page.
@@ -607,6 +664,7 @@ void TSVXForm::CreateControls() {
     CreateJpegPage(*this);
     CreateInfoPage(*this, parents);
     CreateAboutPage(*this);
+    NameControls(*this, parents);
     SetTabOrder(*this);
     CreateNonVisualParts(*this);
 }

@@ -22,6 +22,7 @@ TUpDown::TUpDown(QWidget* parent) : QWidget(parent) {
     };
     FUp = makeArrow(Qt::UpArrow);
     FDown = makeArrow(Qt::DownArrow);
+    SetSubject(QString());
     connect(FUp, &QToolButton::clicked, this, &TUpDown::StepUp);
     connect(FDown, &QToolButton::clicked, this, &TUpDown::StepDown);
     // Keyboard use goes through the associate edit, as with the classic up-down control.
@@ -52,6 +53,15 @@ void TUpDown::SetAssociate(QLineEdit* edit) {
         FAssociate->installEventFilter(this);
         FAssociate->setText(QString::number(FPosition));
     }
+}
+
+void TUpDown::SetSubject(const QString& subject) {
+    setAccessibleName(subject);
+    const auto arrowName = [&subject](const QString& direction) {
+        return subject.isEmpty() ? direction : direction + QLatin1Char(' ') + subject;
+    };
+    FUp->setAccessibleName(arrowName(QStringLiteral("Increase")));
+    FDown->setAccessibleName(arrowName(QStringLiteral("Decrease")));
 }
 
 void TUpDown::StepUp() {

@@ -27,6 +27,9 @@ public:
     void SetPosition(int value);
     void SetAssociate(QLineEdit* edit);
     QLineEdit* Associate() const { return FAssociate; }
+    // Names the control after what it changes (its edit's label), and its arrows after their
+    // direction and that, for assistive tools: the arrows show no text of their own.
+    void SetSubject(const QString& subject);
 
     TChangingEx OnChangingEx;
 

@@ -3,8 +3,10 @@
 // taken from the window's option table.
 #include "formfixture.h"
 #include "platform/session/programinfo.h"
+#include "ui/clickfilter.h"
 #include "ui/optioncontrols.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -207,6 +209,30 @@ TEST_F(ResourceValues, TabOrderFollowsTheTableWithinEachParent) {
             ASSERT_TRUE(chainIndex.contains(widget));
             EXPECT_GT(chainIndex.value(widget), previous) << widget->objectName().toStdString();
             previous = chainIndex.value(widget);
+        }
+    }
+}
+
+// Without a label as buddy, an edit would be named after its group or not at all.
+// clang-format off
+const std::pair<const char*, const char*> AccessibleNames[] = {
+    {"Beep1FileName", "start:"}, {"Beep2FileName", "finished:"}, {"NameEdit", "Filename"}, {"DigitsEdit", "digits"},
+    {"OptDigitFrom", "starting from"}, {"OutputDirEdit", "Directory"}, {"JPEGQuality", "JPEG compression factor"},
+    {"OptMinImageSize", "Save only if image is"}, {"ChBeep2", "Choose .wav-file"}, {"Play1", "Test .wav-file"}};
+// clang-format on
+
+TEST_F(ResourceValues, EveryControlHasAnAccessibleNameEditsThatOfTheirLabel) {
+    const auto nameOf = [](QWidget* widget) {
+        return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).toStdString();
+    };
+    for (auto [control, name] : AccessibleNames)
+        EXPECT_EQ(nameOf(Control(control)), name);
+    for (QWidget* widget : Form.SVXPageCtrl->findChildren<QWidget*>()) {
+        const bool clicked =
+            widget->inherits("QAbstractButton") ||
+            widget->findChild<TClickFilter*>(QString(), Qt::FindDirectChildrenOnly);
+        if (widget->isEnabled() && (widget->focusPolicy() != Qt::NoFocus || clicked)) {
+            EXPECT_NE(nameOf(widget), "") << widget->parentWidget()->objectName().toStdString();
         }
     }
 }

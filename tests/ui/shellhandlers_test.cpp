@@ -49,14 +49,17 @@ TEST_F(ShellHandlers, CancelledChooserChangesNothing) {
     EXPECT_EQ(changes, 0);
 }
 
-TEST_F(ShellHandlers, LinksOpenTheirPagesOnALeftClick) {
+TEST_F(ShellHandlers, LinksOpenTheirPagesOnALeftClickOrSpaceAndEnter) {
     Form.show();
     Form.SVXPageCtrl->setCurrentWidget(Form.TabAbout);
     QTest::mouseClick(Form.Label16, Qt::RightButton);
     EXPECT_TRUE(Desktop.Opened.isEmpty());
     QTest::mouseClick(Form.Label16, Qt::LeftButton);
+    QTest::keyClick(Form.Label16, Qt::Key_Tab); // the next tab stop
+    EXPECT_EQ(Form.focusWidget(), Form.Image2);
+    QTest::keyClick(Form.Image2, Qt::Key_Return);
     QTest::mouseClick(Form.Image2, Qt::LeftButton);
-    ASSERT_EQ(Desktop.Opened.size(), 2);
+    ASSERT_EQ(Desktop.Opened.size(), 3);
     EXPECT_TRUE(Desktop.Opened[0].contains(QStringLiteral("fennmoor")));
     EXPECT_TRUE(Desktop.Opened[1].contains(QStringLiteral("libmng")));
 }
