@@ -137,10 +137,12 @@ struct TPicture {
 
 const std::vector<TPicture>& Pictures() {
     static const std::vector<TPicture> pictures = {
+        {"document_1920x1080_2colors", DocumentImage(1920, 1080, 4)},
+        {"screen_1920x1080_4colors", ScreenImage(1920, 1080, 4, 5)},
+        {"screen_1920x1080_16colors", ScreenImage(1920, 1080, 16, 6)},
         {"screen_1920x1080_40colors", ScreenImage(1920, 1080, 40, 1)},
         {"screen_3840x2160_300colors", ScreenImage(3840, 2160, 300, 2)},
         {"photo_1920x1080", PhotoImage(1920, 1080, 3)},
-        {"document_1920x1080_2colors", DocumentImage(1920, 1080, 4)},
     };
     return pictures;
 }
