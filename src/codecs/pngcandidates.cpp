@@ -5,6 +5,7 @@
 #include <atomic>
 #include <exception>
 #include <limits>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -24,8 +25,10 @@ struct TCandidateRun {
     const TZLIBParams& Params;
     const std::vector<int>& Depths;
     std::vector<TDeflateResult> Results;
-    std::atomic<std::size_t> Next{0};
     std::atomic<quint64> Best{std::numeric_limits<quint64>::max()};
+    std::mutex Lock{};
+    std::size_t Front = 0; // the candidates not yet taken: [Front, Back)
+    std::size_t Back = Depths.size();
 
     void Compress(std::size_t index) {
         const int depth = Depths[index];
@@ -49,8 +52,21 @@ struct TCandidateRun {
         Results[index] = std::move(result);
     }
 
-    void Work() {
-        for (std::size_t index = Next++; index < Depths.size(); index = Next++)
+    bool Take(bool largest, std::size_t& index) {
+        const std::lock_guard lock(Lock);
+        if (Front == Back)
+            return false;
+        index = largest ? --Back : Front++;
+        return true;
+    }
+
+    // The calling thread works up from the smallest depth, so a short stream to beat is soon
+    // known; a helper works down from the largest, the slowest to compress, which the stop can
+    // rarely cut short: zlib holds the output of a whole block (32767 symbols, up to megabytes of
+    // 8-bit rows of a screenshot) before any of it appears.
+    void Work(bool largestFirst) {
+        std::size_t index = 0;
+        while (Take(largestFirst, index))
             Compress(index);
     }
 };
@@ -82,7 +98,7 @@ TCandidateChoice ChooseCandidate(const TByteBuffer& rows8, int width, int height
         try {
             helper = std::thread([&] {
                 try {
-                    run.Work();
+                    run.Work(true);
                 } catch (...) {
                     helperError = std::current_exception();
                 }
@@ -93,7 +109,7 @@ TCandidateChoice ChooseCandidate(const TByteBuffer& rows8, int width, int height
     }
     std::exception_ptr ownError;
     try {
-        run.Work();
+        run.Work(false);
     } catch (...) {
         ownError = std::current_exception();
     }

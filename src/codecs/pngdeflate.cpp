@@ -9,9 +9,11 @@
 
 namespace {
 
-// Room handed to deflate per call when the caller watches the progress. deflate only returns
-// output when it closes a block, so finer slices would not stop it any sooner.
-constexpr std::size_t SliceBytes = 16384;
+// Room handed to deflate per call when the caller watches the progress. deflate only produces
+// output when it closes a block of up to 32767 symbols, at least one bit each, so a full block
+// overflows a slice of this size and deflate returns while it still holds the rest of the block:
+// the caller hears of each block as it closes.
+constexpr std::size_t SliceBytes = 2048;
 
 // Keeps a deflate stream and always ends it, whichever way the compression goes.
 class TDeflater {
@@ -70,7 +72,11 @@ TDeflateResult Deflate(const quint8* data, std::size_t size, const TZLIBParams& 
                                  stream.avail_out == 0 && stream.total_out < bound;
         if (!progressing)
             return result;
-        if (!keepGoing(stream.total_out)) {
+        // Bytes zlib has made but not handed out yet are part of the stream all the same.
+        unsigned held = 0;
+        int bits = 0;
+        deflatePending(&stream, &held, &bits);
+        if (!keepGoing(stream.total_out + held)) {
             result.Outcome = TDeflateOutcome::Stopped;
             return result;
         }

@@ -27,7 +27,8 @@ struct TDeflateResult {
     TByteBuffer Data;
 };
 
-// Asked with the count of compressed bytes so far; false stops the compression.
+// Asked with the count of compressed bytes so far, those zlib still holds included: the finished
+// stream is never shorter. false stops the compression.
 using TKeepGoing = std::function<bool(std::size_t produced)>;
 
 // Compresses the input to one zlib stream in a single deflate run (one finishing call over the
