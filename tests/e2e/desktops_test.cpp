@@ -2,8 +2,8 @@
 // Xwayland) and KDE (KWin: through data-control only, as the X11 clipboard follows only X11
 // windows with the focus). A picture a Wayland client copies while another window has the focus
 // becomes one file; the copier quitting, after which mutter offers the same picture again on its
-// own, adds none. Started minimised with a panel's tray on the session bus, the window waits
-// withdrawn in the tray and comes back whole when the panel activates the icon.
+// own, adds none. Started minimised with a panel on the bus, the window waits withdrawn in its
+// tray and comes back whole when the panel activates the icon.
 #include "e2efixture.h"
 #include "fakewatcher.h"
 #include "imagechecks.h"
@@ -54,15 +54,14 @@ protected:
         QString window;
         ASSERT_TRUE(WaitUntil(
             [&] {
-                const QByteArray found =
-                    RunTool(QStringLiteral("xdotool"),
-                            {QStringLiteral("search"), QStringLiteral("--all"),
-                             QStringLiteral("--pid"), QString::number(program->Pid()),
-                             QStringLiteral("--name"),
-                             QLatin1Char('^') + ActiveCaption + QLatin1Char('$')},
-                            client)
-                        .Output;
-                window = QString::fromLatin1(found).section(QLatin1Char('\n'), 0, 0).trimmed();
+                window = RunTool(QStringLiteral("xdotool"),
+                                 {QStringLiteral("search"), QStringLiteral("--all"),
+                                  QStringLiteral("--pid"), QString::number(program->Pid()),
+                                  QStringLiteral("--name"),
+                                  QLatin1Char('^') + ActiveCaption + QLatin1Char('$')},
+                                 client)
+                             .Output.split('\n')
+                             .value(0);
                 return !window.isEmpty();
             },
             15000, 100))
@@ -70,18 +69,15 @@ protected:
             << session.Log().right(4000).toStdString();
         // Started minimised into the tray: withdrawn, and back, mapped and no longer minimised,
         // when the panel activates the item.
-        const auto state = [&] {
-            return RunTool(QStringLiteral("xprop"), {"-id", window, "WM_STATE", "_NET_WM_STATE"},
-                           client)
-                       .Output +
-                   RunTool(QStringLiteral("xwininfo"), {"-id", window}, client).Output;
-        };
         QByteArray seen;
+        const auto state = [&] {
+            return seen = RunTool("xprop", {"-id", window, "WM_STATE", "_NET_WM_STATE"}, client)
+                              .Output;
+        };
         EXPECT_TRUE(QTest::qWaitFor(
             [&] {
-                seen = state();
-                return !watcher.Items.isEmpty() && (seen.contains("WM_STATE:  not found") ||
-                                                    seen.contains("window state: Withdrawn"));
+                return !watcher.Items.isEmpty() && !state().contains("window state: Normal") &&
+                       !seen.contains("window state: Iconic");
             },
             15000))
             << seen.toStdString();
@@ -91,8 +87,7 @@ protected:
                    << 0 << 0);
         EXPECT_TRUE(QTest::qWaitFor(
             [&] {
-                seen = state();
-                return seen.contains("window state: Normal") && seen.contains("IsViewable") &&
+                return state().contains("window state: Normal") &&
                        !seen.contains("_NET_WM_STATE_HIDDEN");
             },
             15000))
