@@ -75,14 +75,14 @@ TEST(AtomicFile, ReplacesTheTargetWholeOrNotAtAll) {
          bytes},
         {"an older file closed to others stays so",
          [](const QDir& folder) {
-             QFile old(folder.filePath("SVX.dat"));
-             return old.open(QIODevice::WriteOnly) && old.setPermissions(QFile::ReadOwner);
+             return Touch(folder.filePath("SVX.dat")) &&
+                    QFile::setPermissions(folder.filePath("SVX.dat"), QFile::ReadOwner);
          },
          true, bytes, 0400},
         {"a dead writer's temporary goes, a living one's stays",
          [](const QDir& folder) { // no process has the largest number
-             return QFile(folder.filePath(".SVX.dat.2147483647.x")).open(QIODevice::WriteOnly) &&
-                    QFile(folder.filePath(".SVX.dat.1.y")).open(QIODevice::WriteOnly);
+             return Touch(folder.filePath(".SVX.dat.2147483647.x")) &&
+                    Touch(folder.filePath(".SVX.dat.1.y"));
          },
          true, bytes, 0644, ".SVX.dat.1.y"},
         {"a link: replaced, its target untouched",
