@@ -155,7 +155,7 @@ TEST_F(HostileClipboardTest, OddOffersAreRefusedWithoutHarm) {
     EXPECT_FALSE(WaitForBox(pid, ErrorBoxCaption, 0));
 
     // An owner stalling mid-transfer holds up neither the window nor the end of the program: its
-    // transfer would take an hour (a byte every 2 s), the end a small part of a minute.
+    // transfer would take many minutes (a byte every 2 s), the end takes a small part of one.
     ASSERT_NE(Own({"--stall", "2000", "image/png=" + goodPng}), nullptr);
     EXPECT_EQ(RunTerminate(), 0);
     EXPECT_EQ(program->ExitCodeWithin(60000), 0);
@@ -200,8 +200,8 @@ TEST_F(HostileClipboardTest, TransfersPastTheByteCapFail) {
         {"in one property, a byte too many", {"image/png=" + png}, size - 1, false},
         {"in pieces, just fitting", {"--piece", "256", "image/png=" + png}, size, true},
         {"in pieces, past the cap", {"--piece", "256", "image/png=" + png}, size - 1, false},
-        // The refusal of PNG comes again where the list of types is awaited.
-        {"each answer twice", {"--answer-twice", "image/bmp=" + bmp}, MaxClipboardBytes, true},
+        // Its refusal of PNG comes again where the list of types is awaited.
+        {"answers sent twice", {"--answer-twice", "image/bmp=" + bmp}, MaxClipboardBytes, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
