@@ -77,13 +77,12 @@ TEST_F(CaptureTest, SavesWhatIsCopiedWhileActiveAndNothingElse) {
     // On the clipboard before the program starts: not copied for it. Large enough to pass any
     // minimum size a first run may bring.
     ASSERT_TRUE(Clipboard().OfferImage(WriteClip(PatternImage(400, 300, 1))));
-    const std::optional<TWindow> window = StartAndWaitForWindow();
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("JpgOut")));
+    const TWindow window = StartWithWindow().Window;
+    ASSERT_TRUE(PrepareCapture(window, QStringLiteral("JpgOut")));
 
-    ASSERT_TRUE(SetActive(*window, false));
+    ASSERT_TRUE(SetActive(window, false));
     ASSERT_TRUE(Clipboard().OfferImage(WriteClip(PatternImage(120, 90, 2))));
-    ASSERT_TRUE(SetActive(*window, true));
+    ASSERT_TRUE(SetActive(window, true));
     ASSERT_TRUE(OfferText(QStringLiteral("no picture")));
     const QImage copied = PatternImage(131, 77, 3);
     ASSERT_TRUE(CopyImage(copied));
@@ -107,10 +106,9 @@ TEST_F(CaptureTest, SavesWhatIsCopiedWhileActiveAndNothingElse) {
 }
 
 TEST_F(CaptureTest, BitmapsHoldExactlyTheCopiedPixels) {
-    const std::optional<TWindow> window = StartAndWaitForWindow();
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("BitmapOut")));
-    ASSERT_TRUE(SetActive(*window, true));
+    const TWindow window = StartWithWindow().Window;
+    ASSERT_TRUE(PrepareCapture(window, QStringLiteral("BitmapOut")));
+    ASSERT_TRUE(SetActive(window, true));
 
     // Rows of 64, 65 and 35 pixels: 192 bytes need no padding, 195 and 105 bytes need 1 and 3.
     const QList<QImage> images{PatternImage(64, 48, 10), PatternImage(65, 49, 11),

@@ -163,10 +163,10 @@ std::optional<int> TE2ETest::ReadControlState(const TWindow& window, const QStri
 
 ::testing::AssertionResult TE2ETest::StartCapturing(const QString& formatButton,
                                                     TChildProcess** program) {
-    const std::optional<TWindow> window = StartAndWaitForWindow(program);
-    if (!window)
-        return ::testing::AssertionFailure() << "no window";
-    if (auto prepared = PrepareCapture(*window, formatButton); !prepared)
+    const auto [started, window] = StartWithWindow();
+    if (program != nullptr)
+        *program = started;
+    if (auto prepared = PrepareCapture(window, formatButton); !prepared)
         return prepared;
-    return SetActive(*window, true);
+    return SetActive(window, true);
 }

@@ -9,8 +9,10 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 
 std::unique_ptr<TXvfbServer> TE2ETest::FServer;
 QString TE2ETest::FServerProblem;
@@ -102,15 +104,12 @@ std::optional<TWindow> TE2ETest::WaitForMainWindow(const TChildProcess& program,
     return mainWindow;
 }
 
-std::optional<TWindow> TE2ETest::StartAndWaitForWindow(TChildProcess** started) {
+TE2ETest::TStarted TE2ETest::StartWithWindow() {
     TChildProcess* program = StartProgram();
-    if (started != nullptr)
-        *started = program;
-    if (program == nullptr)
-        return std::nullopt;
-    std::optional<TWindow> window = WaitForMainWindow(*program);
-    EXPECT_TRUE(window) << "the main window does not appear";
-    return window;
+    const std::optional<TWindow> window = program ? WaitForMainWindow(*program) : std::nullopt;
+    if (!window)
+        throw std::runtime_error("the program shows no main window");
+    return {program, *window};
 }
 
 std::optional<TWindow> TE2ETest::WaitForBox(qint64 pid, const QString& caption, int timeoutMs) {
@@ -152,6 +151,14 @@ std::optional<int> TE2ETest::RunTerminate(int timeoutMs) {
     if (terminator == nullptr)
         return std::nullopt;
     return terminator->ExitCodeWithin(timeoutMs);
+}
+
+bool TE2ETest::HasThread(const TChildProcess& program, const QByteArray& name) {
+    const QString tasks = QStringLiteral("/proc/%1/task/").arg(program.Pid());
+    const QStringList ids = QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    return std::any_of(ids.begin(), ids.end(), [&](const QString& id) {
+        return ReadAll(tasks + id + QStringLiteral("/comm")).trimmed() == name;
+    });
 }
 
 QString TE2ETest::WriteClip(const QImage& image) {

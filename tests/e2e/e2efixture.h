@@ -42,9 +42,13 @@ protected:
     // is recorded.
     std::optional<TWindow> WaitForMainWindow(const TChildProcess& program, int timeoutMs = 15000,
                                              QList<TWindow>* seen = nullptr);
-    // Starts the program without arguments and waits for its window (the test has failed when
-    // either does not happen).
-    std::optional<TWindow> StartAndWaitForWindow(TChildProcess** program = nullptr);
+    // Starts the program without arguments and waits for its main window. When either does not
+    // happen the test ends there, failed (by an exception: no caller needs to check).
+    struct TStarted {
+        TChildProcess* Program;
+        TWindow Window;
+    };
+    TStarted StartWithWindow();
     // A window of `pid` with this caption that is not its main window (a message box).
     std::optional<TWindow> WaitForBox(qint64 pid, const QString& caption, int timeoutMs = 10000);
     // Whether a box has the size of a box with this caption, text and icon (see
@@ -53,6 +57,8 @@ protected:
                                                   QMessageBox::Icon icon);
     // Focuses a box and presses Return, then waits until it has gone.
     ::testing::AssertionResult AnswerBox(const TWindow& box);
+    // Whether `program` runs a thread of that name now.
+    static bool HasThread(const TChildProcess& program, const QByteArray& name);
     // Runs `snapvault -terminate` to its end; its exit code (none: still running after
     // `timeoutMs`, then killed).
     std::optional<int> RunTerminate(int timeoutMs = 10000);

@@ -24,10 +24,9 @@ QImage StripesImage(int width, int height) {
 using FormatTest = TE2ETest;
 
 TEST_F(FormatTest, PngHoldsExactlyTheCopiedPixels) {
-    const std::optional<TWindow> window = StartAndWaitForWindow();
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("PngOut")));
-    ASSERT_TRUE(SetActive(*window, true));
+    const TWindow window = StartWithWindow().Window;
+    ASSERT_TRUE(PrepareCapture(window, QStringLiteral("PngOut")));
+    ASSERT_TRUE(SetActive(window, true));
 
     const QList<QImage> images{PatternImage(97, 61, 20), StripesImage(70, 33)};
     for (const QImage& image : images)
@@ -40,14 +39,13 @@ TEST_F(FormatTest, PngHoldsExactlyTheCopiedPixels) {
 }
 
 TEST_F(FormatTest, JpegOptionsAreThoseShownAtCaptureTime) {
-    const std::optional<TWindow> window = StartAndWaitForWindow();
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("JpgOut")));
-    ASSERT_TRUE(SetActive(*window, true));
+    const TWindow window = StartWithWindow().Window;
+    ASSERT_TRUE(PrepareCapture(window, QStringLiteral("JpgOut")));
+    ASSERT_TRUE(SetActive(window, true));
     const QImage image = PatternImage(80, 60, 30);
 
-    ASSERT_TRUE(SetChecked(*window, QStringLiteral("JPEGGray"), true));
-    ASSERT_TRUE(SetChecked(*window, QStringLiteral("JPEGProgressive"), true));
+    ASSERT_TRUE(SetChecked(window, QStringLiteral("JPEGGray"), true));
+    ASSERT_TRUE(SetChecked(window, QStringLiteral("JPEGProgressive"), true));
     ASSERT_TRUE(CopyImage(image));
     const QString greyPath = Home() + QStringLiteral("/SV0000.jpg");
     const QImage grey = WaitForImageFile(greyPath);
@@ -60,8 +58,8 @@ TEST_F(FormatTest, JpegOptionsAreThoseShownAtCaptureTime) {
     EXPECT_EQ(QSize(frame->Width, frame->Height), image.size());
 
     // Unchecked again before the next copy: colour, sequential.
-    ASSERT_TRUE(SetChecked(*window, QStringLiteral("JPEGGray"), false));
-    ASSERT_TRUE(SetChecked(*window, QStringLiteral("JPEGProgressive"), false));
+    ASSERT_TRUE(SetChecked(window, QStringLiteral("JPEGGray"), false));
+    ASSERT_TRUE(SetChecked(window, QStringLiteral("JPEGProgressive"), false));
     ASSERT_TRUE(CopyImage(image));
     const QString colourPath = Home() + QStringLiteral("/SV0001.jpg");
     ASSERT_FALSE(WaitForImageFile(colourPath).isNull())
@@ -73,12 +71,10 @@ TEST_F(FormatTest, JpegOptionsAreThoseShownAtCaptureTime) {
 }
 
 TEST_F(FormatTest, MinimumSizeDropsSmallerImages) {
-    const std::optional<TWindow> window = StartAndWaitForWindow();
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("JpgOut")));
-    ASSERT_TRUE(
-        ChooseItem(*window, QStringLiteral("OptMinImageSize"), QStringLiteral("640 x 480")));
-    ASSERT_TRUE(SetActive(*window, true));
+    const TWindow window = StartWithWindow().Window;
+    ASSERT_TRUE(PrepareCapture(window, QStringLiteral("JpgOut")));
+    ASSERT_TRUE(ChooseItem(window, QStringLiteral("OptMinImageSize"), QStringLiteral("640 x 480")));
+    ASSERT_TRUE(SetActive(window, true));
 
     // One side short is enough to drop it; exactly the minimum passes.
     ASSERT_TRUE(CopyImage(PatternImage(639, 1000, 40)));
@@ -91,22 +87,21 @@ TEST_F(FormatTest, MinimumSizeDropsSmallerImages) {
 }
 
 TEST_F(FormatTest, ShrinksToTargetKeepingAspectRatio) {
-    const std::optional<TWindow> window = StartAndWaitForWindow();
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("JpgOut")));
-    ASSERT_TRUE(ChooseItem(*window, QStringLiteral("OptResizeTo"), QStringLiteral("1024x768")));
-    ASSERT_TRUE(SetChecked(*window, QStringLiteral("OptResizeUp"), false));
-    ASSERT_TRUE(SetChecked(*window, QStringLiteral("OptResizeDown"), true));
-    ASSERT_TRUE(SetChecked(*window, QStringLiteral("OptAR"), true));
-    ASSERT_TRUE(SetChecked(*window, QStringLiteral("OptARShr"), true));
-    ASSERT_TRUE(SetActive(*window, true));
+    const TWindow window = StartWithWindow().Window;
+    ASSERT_TRUE(PrepareCapture(window, QStringLiteral("JpgOut")));
+    ASSERT_TRUE(ChooseItem(window, QStringLiteral("OptResizeTo"), QStringLiteral("1024x768")));
+    ASSERT_TRUE(SetChecked(window, QStringLiteral("OptResizeUp"), false));
+    ASSERT_TRUE(SetChecked(window, QStringLiteral("OptResizeDown"), true));
+    ASSERT_TRUE(SetChecked(window, QStringLiteral("OptAR"), true));
+    ASSERT_TRUE(SetChecked(window, QStringLiteral("OptARShr"), true));
+    ASSERT_TRUE(SetActive(window, true));
     const QImage screen = PatternImage(1280, 1024, 50);
 
     // Shrinking fits the picture inside 1024x768; expanding makes it cover that.
     ASSERT_TRUE(CopyImage(screen));
     const QImage shrunk = WaitForImageFile(Home() + QStringLiteral("/SV0000.jpg"));
     EXPECT_EQ(shrunk.size(), QSize(960, 768));
-    ASSERT_TRUE(SetChecked(*window, QStringLiteral("OptARExp"), true));
+    ASSERT_TRUE(SetChecked(window, QStringLiteral("OptARExp"), true));
     ASSERT_TRUE(CopyImage(screen));
     const QImage expanded = WaitForImageFile(Home() + QStringLiteral("/SV0001.jpg"));
     EXPECT_EQ(expanded.size(), QSize(1024, 819));

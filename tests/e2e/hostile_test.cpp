@@ -36,17 +36,16 @@ class HostileTest : public TE2ETest {};
 // chosen: the save takes the next number, writes through no link, does not hang on the FIFO and
 // overwrites nothing.
 TEST_F(HostileTest, ThingsPlantedAtTheChosenNameAreLeftAloneAndTheNextNumberTaken) {
-    const std::optional<TWindow> window = StartAndWaitForWindow();
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("PngOut")));
+    const TWindow window = StartWithWindow().Window;
+    ASSERT_TRUE(PrepareCapture(window, QStringLiteral("PngOut")));
     // The start sound is a FIFO: opening it holds the program between the choice of the name and
     // the start of the save until this test has planted its thing.
     const QString gate = Sandbox().PathOf(QStringLiteral("gate.wav"));
     ASSERT_EQ(mkfifo(QFile::encodeName(gate).constData(), 0600), 0);
-    ASSERT_TRUE(SetChecked(*window, QStringLiteral("BeepWav"), true));
-    ASSERT_TRUE(SetChecked(*window, QStringLiteral("OptBeep1"), true));
-    ASSERT_TRUE(TypeInto(*window, QStringLiteral("Beep1FileName"), gate));
-    ASSERT_TRUE(SetActive(*window, true));
+    ASSERT_TRUE(SetChecked(window, QStringLiteral("BeepWav"), true));
+    ASSERT_TRUE(SetChecked(window, QStringLiteral("OptBeep1"), true));
+    ASSERT_TRUE(TypeInto(window, QStringLiteral("Beep1FileName"), gate));
+    ASSERT_TRUE(SetActive(window, true));
     const QString victim = Sandbox().PathOf(QStringLiteral("victim.txt"));
     ASSERT_TRUE(WriteAll(victim, "the victim's own"));
     struct TCase {
@@ -101,11 +100,9 @@ TEST_F(HostileTest, ThingsPlantedAtTheChosenNameAreLeftAloneAndTheNextNumberTake
 // A loop of garbage offers while the first error box is open: one box, and a good copy among
 // them is still saved.
 TEST_F(HostileTest, FloodOfGarbageOffersOpensOneBox) {
-    TChildProcess* program = nullptr;
-    const std::optional<TWindow> window = StartAndWaitForWindow(&program);
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("BitmapOut")));
-    ASSERT_TRUE(SetActive(*window, true));
+    const auto [program, window] = StartWithWindow();
+    ASSERT_TRUE(PrepareCapture(window, QStringLiteral("BitmapOut")));
+    ASSERT_TRUE(SetActive(window, true));
     const QString garbage = Sandbox().PathOf(QStringLiteral("garbage.png"));
     ASSERT_TRUE(WriteAll(garbage, QByteArray(4096, '\x5A')));
     const QSize formSize = TFormLayout::Get().FormSize();

@@ -49,16 +49,14 @@ TEST_F(InstallTest, StagedProgramFindsItsFilesAndKeepsSettingsWithTheUser) {
     // A home without .config: the settings folder is made when needed.
     ASSERT_TRUE(QDir(Home() + QStringLiteral("/.config")).removeRecursively());
 
-    TChildProcess* running = nullptr;
-    std::optional<TWindow> window = StartAndWaitForWindow(&running);
-    ASSERT_TRUE(window);
+    const auto [running, window] = StartWithWindow();
 
-    ASSERT_TRUE(SetActive(*window, true));
+    ASSERT_TRUE(SetActive(window, true));
     ASSERT_TRUE(CopyImage(PatternImage(400, 300, 7)));
     EXPECT_TRUE(WaitUntil([&] { return !ImageFilesIn(Home()).isEmpty(); }, 10000))
         << "no capture saved in " << Home().toStdString();
     // F1 shows a topic of the help file, which only lies in the data folder.
-    ASSERT_TRUE(Desktop().Focus(window->Id));
+    ASSERT_TRUE(Desktop().Focus(window.Id));
     ASSERT_TRUE(Desktop().Keys({QStringLiteral("F1")}));
     const QSize formSize = TFormLayout::Get().FormSize();
     const std::optional<TWindow> popup = Desktop().WaitForWindow(

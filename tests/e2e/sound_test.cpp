@@ -16,19 +16,16 @@ protected:
     // Captures three images with wave sounds on both events and tries the finish sound out.
     void CaptureWithSounds(const QString& serverAddress) {
         Sandbox().SetVariable(QStringLiteral("PULSE_SERVER"), serverAddress);
-        TChildProcess* program = nullptr;
-        const std::optional<TWindow> window = StartAndWaitForWindow(&program);
-        ASSERT_TRUE(window);
-        ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("BitmapOut")));
-        ASSERT_TRUE(SetChecked(*window, QStringLiteral("BeepWav"), true));
-        ASSERT_TRUE(SetChecked(*window, QStringLiteral("OptBeep1"), true));
-        ASSERT_TRUE(SetChecked(*window, QStringLiteral("OptBeep2"), true));
+        const auto [program, window] = StartWithWindow();
+        ASSERT_TRUE(PrepareCapture(window, QStringLiteral("BitmapOut")));
+        ASSERT_TRUE(SetChecked(window, QStringLiteral("BeepWav"), true));
+        ASSERT_TRUE(SetChecked(window, QStringLiteral("OptBeep1"), true));
+        ASSERT_TRUE(SetChecked(window, QStringLiteral("OptBeep2"), true));
         // Names without a folder: the files next to the program.
-        ASSERT_TRUE(TypeInto(*window, QStringLiteral("Beep1FileName"), QStringLiteral("beep.wav")));
-        ASSERT_TRUE(
-            TypeInto(*window, QStringLiteral("Beep2FileName"), QStringLiteral("click.wav")));
-        ASSERT_TRUE(ClickControl(*window, QStringLiteral("Play2")));
-        ASSERT_TRUE(SetActive(*window, true));
+        ASSERT_TRUE(TypeInto(window, QStringLiteral("Beep1FileName"), QStringLiteral("beep.wav")));
+        ASSERT_TRUE(TypeInto(window, QStringLiteral("Beep2FileName"), QStringLiteral("click.wav")));
+        ASSERT_TRUE(ClickControl(window, QStringLiteral("Play2")));
+        ASSERT_TRUE(SetActive(window, true));
 
         const QList<QImage> images{PatternImage(90, 60, 1), PatternImage(91, 61, 2),
                                    PatternImage(92, 62, 3)};
@@ -39,7 +36,7 @@ protected:
             EXPECT_TRUE(SamePixels(images[i], WaitForImageFile(path))) << path.toStdString();
         }
         // The window still answers, and it is the program's only window: no box on the way.
-        EXPECT_TRUE(SetActive(*window, false));
+        EXPECT_TRUE(SetActive(window, false));
         const QSize formSize = TFormLayout::Get().FormSize();
         for (const TWindow& shown : Desktop().WindowsOf(program->Pid()))
             EXPECT_EQ(shown.Geometry.size(), formSize) << shown.Describe().toStdString();
@@ -82,18 +79,16 @@ TEST_F(SoundTest, AStalledServerHoldsUpNeitherTheWindowNorTheEnd) {
         ASSERT_TRUE(server.Ok()) << server.Problem().toStdString();
         ASSERT_TRUE(server.StartRecording());
         Sandbox().SetVariable(QStringLiteral("PULSE_SERVER"), server.Address());
-        TChildProcess* program = nullptr;
-        const std::optional<TWindow> window = StartAndWaitForWindow(&program);
-        ASSERT_TRUE(window);
-        ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("BitmapOut")));
-        ASSERT_TRUE(SetChecked(*window, QStringLiteral("OptBeep1"), true));
-        ASSERT_TRUE(SetChecked(*window, QStringLiteral("OptBeep2"), true));
-        ASSERT_TRUE(SetChecked(*window, QString::fromLatin1(c.Source), true));
+        const auto [program, window] = StartWithWindow();
+        ASSERT_TRUE(PrepareCapture(window, QStringLiteral("BitmapOut")));
+        ASSERT_TRUE(SetChecked(window, QStringLiteral("OptBeep1"), true));
+        ASSERT_TRUE(SetChecked(window, QStringLiteral("OptBeep2"), true));
+        ASSERT_TRUE(SetChecked(window, QString::fromLatin1(c.Source), true));
         if (QLatin1String(c.Source) == QLatin1String("BeepWav")) {
-            ASSERT_TRUE(TypeInto(*window, QStringLiteral("Beep1FileName"), tone));
-            ASSERT_TRUE(TypeInto(*window, QStringLiteral("Beep2FileName"), tone));
+            ASSERT_TRUE(TypeInto(window, QStringLiteral("Beep1FileName"), tone));
+            ASSERT_TRUE(TypeInto(window, QStringLiteral("Beep2FileName"), tone));
         }
-        ASSERT_TRUE(SetActive(*window, true));
+        ASSERT_TRUE(SetActive(window, true));
         ASSERT_TRUE(CopyImage(PatternImage(90, 60, 1)));
         ASSERT_TRUE(server.WaitForSound(10000));
         ASSERT_TRUE((server.*c.Stall)(true));
@@ -102,7 +97,7 @@ TEST_F(SoundTest, AStalledServerHoldsUpNeitherTheWindowNorTheEnd) {
         const QImage image = PatternImage(91, 61, 2);
         ASSERT_TRUE(CopyImage(image));
         EXPECT_TRUE(SamePixels(image, WaitForImageFile(Home() + QStringLiteral("/SV0001.bmp"))));
-        EXPECT_TRUE(SetActive(*window, false)) << "the window does not answer";
+        EXPECT_TRUE(SetActive(window, false)) << "the window does not answer";
         EXPECT_EQ(RunTerminate(60000), 0);
         EXPECT_EQ(program->ExitCodeWithin(60000), 0) << "the program does not end";
         EXPECT_TRUE(QFile::exists(settings)) << "the settings were not written";

@@ -29,11 +29,9 @@ using StartupTest = TE2ETest;
 TEST_F(StartupTest, ShowsSplashThenWindowWhoseCaptionFollowsActivate) {
     // A first run's greeting closes the splash at once: the splash is looked for on the start
     // after it, which reads the stored settings.
-    TChildProcess* firstRun = nullptr;
-    const std::optional<TWindow> firstWindow = StartAndWaitForWindow(&firstRun);
-    ASSERT_TRUE(firstWindow);
+    const auto [firstRun, firstWindow] = StartWithWindow();
     // The factory values start minimised, which a later start honours.
-    ASSERT_TRUE(SetChecked(*firstWindow, QStringLiteral("OptStartMinimized"), false));
+    ASSERT_TRUE(SetChecked(firstWindow, QStringLiteral("OptStartMinimized"), false));
     ASSERT_EQ(RunTerminate(), 0);
     ASSERT_EQ(firstRun->ExitCodeWithin(10000), 0);
 
@@ -98,9 +96,7 @@ TEST_F(StartupTest, AnyArgumentSuppressesSplashAndIsOtherwiseIgnored) {
 }
 
 TEST_F(StartupTest, SecondStartReportsAlreadyRunningAndLeavesFirstAlone) {
-    TChildProcess* first = nullptr;
-    const std::optional<TWindow> mainWindow = StartAndWaitForWindow(&first);
-    ASSERT_TRUE(mainWindow);
+    TChildProcess* const first = StartWithWindow().Program;
 
     // The switch is case-sensitive and must come first: "-Terminate", or "-terminate" behind
     // one of the toolkit's switches, is no switch and gets the same answer.
@@ -126,9 +122,7 @@ TEST_F(StartupTest, SecondStartReportsAlreadyRunningAndLeavesFirstAlone) {
 }
 
 TEST_F(StartupTest, TerminateClosesRunningInstance) {
-    TChildProcess* first = nullptr;
-    const std::optional<TWindow> mainWindow = StartAndWaitForWindow(&first);
-    ASSERT_TRUE(mainWindow);
+    TChildProcess* const first = StartWithWindow().Program;
 
     TChildProcess* terminator = StartProgram({QStringLiteral("-terminate")});
     ASSERT_NE(terminator, nullptr);
@@ -148,15 +142,12 @@ TEST_F(StartupTest, TerminateWithNothingRunningEndsWithoutWindow) {
 }
 
 TEST_F(StartupTest, KilledInstanceDoesNotBlockNextStart) {
-    TChildProcess* crashed = nullptr;
-    ASSERT_TRUE(StartAndWaitForWindow(&crashed));
-    crashed->Kill(); // SIGKILL: no shutdown runs, the lock and the server socket stay behind
+    // SIGKILL: no shutdown runs, the lock and the server socket stay behind.
+    StartWithWindow().Program->Kill();
 
-    TChildProcess* next = nullptr;
-    const std::optional<TWindow> mainWindow = StartAndWaitForWindow(&next);
-    ASSERT_TRUE(mainWindow) << "the next start shows no main window";
+    const auto [next, mainWindow] = StartWithWindow();
     for (const TWindow& window : Desktop().WindowsOf(next->Pid())) {
-        if (window.Id != mainWindow->Id) {
+        if (window.Id != mainWindow.Id) {
             EXPECT_NE(window.Name, AlreadyRunningCaption) << window.Describe().toStdString();
         }
     }

@@ -20,13 +20,11 @@ QString SystemText(int code) {
 using TargetTest = TE2ETest;
 
 TEST_F(TargetTest, MissingFolderIsReportedAndCaptureGoesOn) {
-    TChildProcess* program = nullptr;
-    const std::optional<TWindow> window = StartAndWaitForWindow(&program);
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("JpgOut")));
+    const auto [program, window] = StartWithWindow();
+    ASSERT_TRUE(PrepareCapture(window, QStringLiteral("JpgOut")));
     const QString folder = Sandbox().PathOf(QStringLiteral("missing")) + QLatin1Char('/');
-    ASSERT_TRUE(TypeInto(*window, QStringLiteral("OutputDirEdit"), folder));
-    ASSERT_TRUE(SetActive(*window, true));
+    ASSERT_TRUE(TypeInto(window, QStringLiteral("OutputDirEdit"), folder));
+    ASSERT_TRUE(SetActive(window, true));
 
     ASSERT_TRUE(CopyImage(PatternImage(50, 40, 1)));
     // The caption is the system's text for the failure.
@@ -55,12 +53,10 @@ TEST_F(TargetTest, FullDiskIsReportedAndLeavesNoPartialFile) {
     if (!tiny.Mounted())
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
 
-    TChildProcess* program = nullptr;
-    const std::optional<TWindow> window = StartAndWaitForWindow(&program);
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("BitmapOut")));
-    ASSERT_TRUE(TypeInto(*window, QStringLiteral("OutputDirEdit"), folder + QLatin1Char('/')));
-    ASSERT_TRUE(SetActive(*window, true));
+    const auto [program, window] = StartWithWindow();
+    ASSERT_TRUE(PrepareCapture(window, QStringLiteral("BitmapOut")));
+    ASSERT_TRUE(TypeInto(window, QStringLiteral("OutputDirEdit"), folder + QLatin1Char('/')));
+    ASSERT_TRUE(SetActive(window, true));
 
     // 200x150 at 24 bits is about 88 KiB: more than the file system holds.
     ASSERT_TRUE(CopyImage(PatternImage(200, 150, 3)));
@@ -81,13 +77,11 @@ TEST_F(TargetTest, FullDiskIsReportedAndLeavesNoPartialFile) {
 }
 
 TEST_F(TargetTest, TerminateWithAnErrorBoxOpenEndsTheProgram) {
-    TChildProcess* program = nullptr;
-    const std::optional<TWindow> window = StartAndWaitForWindow(&program);
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(PrepareCapture(*window, QStringLiteral("BitmapOut")));
+    const auto [program, window] = StartWithWindow();
+    ASSERT_TRUE(PrepareCapture(window, QStringLiteral("BitmapOut")));
     const QString folder = Sandbox().PathOf(QStringLiteral("missing")) + QLatin1Char('/');
-    ASSERT_TRUE(TypeInto(*window, QStringLiteral("OutputDirEdit"), folder));
-    ASSERT_TRUE(SetActive(*window, true));
+    ASSERT_TRUE(TypeInto(window, QStringLiteral("OutputDirEdit"), folder));
+    ASSERT_TRUE(SetActive(window, true));
     ASSERT_TRUE(CopyImage(PatternImage(50, 40, 5)));
     ASSERT_TRUE(WaitForBox(program->Pid(), SystemText(ENOENT), 60000));
     // The save waits for its box; the request to end must not wait for the user.

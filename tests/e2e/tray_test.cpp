@@ -22,7 +22,6 @@
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QScopeGuard>
-#include <QTest>
 
 #include <csignal>
 #include <sys/wait.h>
@@ -30,21 +29,15 @@
 
 namespace {
 
-// Long enough for a registration that is never answered to time out (20 s) and be made again.
-constexpr int IconTimeoutMs = 30000;
+constexpr int IconTimeoutMs = 10000;
 
 QPoint Centre(const TWindow& window) {
     return window.Geometry.center();
 }
 
-// Run this process's events, where the objects under test answer, until `done` or the answer.
-template <typename T> bool Settle(T done) {
-    return QTest::qWaitFor(done, IconTimeoutMs);
-}
-
 QDBusMessage Ask(const QDBusConnection& bus, const QDBusMessage& call) {
     QDBusPendingCall pending = bus.asyncCall(call);
-    Settle([&] { return pending.isFinished(); });
+    RunUntil([&] { return pending.isFinished(); });
     QCoreApplication::processEvents(); // and what reached this process before the answer
     return pending.reply();
 }
@@ -73,11 +66,9 @@ TEST(TrayMenuOnTheBus, SendsChangesAnswersGroupsAndRefusesUnknownItems) {
     const auto call = [&](const char* method, const char* face = "com.canonical.dbusmenu") {
         return QDBusMessage::createMethodCall(program.baseService(), "/MenuBar", face, method);
     };
-    const QString face = Ask(panel, call("Introspect", "org.freedesktop.DBus.Introspectable"))
-                             .arguments()[0]
-                             .toString();
-    for (const char* member : {"ItemsPropertiesUpdated", "EventGroup", "AboutToShowGroup"})
-        EXPECT_TRUE(face.contains(QStringLiteral("name=\"%1\"").arg(member))) << member;
+    const QDBusMessage shown =
+        Ask(panel, call("AboutToShowGroup") << QVariant::fromValue(QList<int>{1, 99}));
+    EXPECT_EQ(qdbus_cast<QList<int>>(shown.arguments().value(1)), QList<int>{99});
 
     TMenuItemPropertiesList updated;
     int restored = 0;
@@ -90,7 +81,7 @@ TEST(TrayMenuOnTheBus, SendsChangesAnswersGroupsAndRefusesUnknownItems) {
     const TMenuEventList click{{1, QStringLiteral("clicked"), QDBusVariant(0), 0}};
     EXPECT_EQ(Ask(panel, call("EventGroup") << QVariant::fromValue(click)).type(),
               QDBusMessage::ReplyMessage);
-    EXPECT_TRUE(Settle([&] { return restored == 1; }));
+    EXPECT_TRUE(RunUntil([&] { return restored == 1; }));
     // GNOME tells the root when the menu opens and closes.
     const QVariant none = QVariant::fromValue(QDBusVariant(0));
     EXPECT_EQ(Ask(panel, call("Event") << 0 << "opened" << none << 0u).type(),
@@ -125,7 +116,7 @@ TEST(TrayItemOnTheBus, RegistersOncePerHostAndNeverWaitsForTheWatcher) {
         {"the watcher claims a host, but no host name is on the bus",
          [&] {
              // Asked again on the item's watching connection: with this answer in, so is its own.
-             Settle([&] { return watcher.Asked > 0; });
+             RunUntil([&] { return watcher.Asked > 0; });
              const auto* sni = tray->findChild<TSniTrayBackend*>();
              Ask(QDBusConnection(QStringLiteral("snapvault-tray-%1").arg(quintptr(sni))),
                  Get(watcherName, "/StatusNotifierWatcher", watcherName,
@@ -139,7 +130,7 @@ TEST(TrayItemOnTheBus, RegistersOncePerHostAndNeverWaitsForTheWatcher) {
              watcher.Unanswered = 1;
              tray->Hide();
              tray->Show();
-             Settle([&] { return watcher.Items.size() == 2; });
+             RunUntil([&] { return watcher.Items.size() == 2; });
              tray->Hide(); // closes the connection the answer was to come on
              tray->Show();
          },
@@ -167,21 +158,27 @@ TEST(TrayItemOnTheBus, RegistersOncePerHostAndNeverWaitsForTheWatcher) {
              showing.start();
              tray = std::make_unique<TDesktopTrayBackend>(nullptr, address);
              tray->Show();
-             EXPECT_LT(showing.elapsed(), 1000) << "the window waited for the watcher";
+             // Waiting would take the 20 s answer time; showing takes a small part of 5 s.
+             EXPECT_LT(showing.elapsed(), 5000) << "the window waited for the watcher";
          },
          7, false},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.Step);
         step.Act();
-        ASSERT_TRUE(Settle([&] {
+        ASSERT_TRUE(RunUntil([&] {
             return watcher.Items.size() >= step.Registrations &&
                    tray->Available() == step.Available;
         }));
-        // Registered by object path. Once this answer is in, all the item sent before it is too.
-        if (step.Available)
-            Ask(panel, Get(watcher.Items.last().section('/', 0, 0), "/StatusNotifierItem",
-                           "org.kde.StatusNotifierItem", "Id"));
+        // Registered by object path: the item answers at the path it gave. Once this answer is
+        // in, all the item sent before it is too.
+        if (step.Available) {
+            const QString item = watcher.Items.last(), path = '/' + item.section('/', 1);
+            const QDBusMessage id =
+                Ask(panel, Get(item.section('/', 0, 0), path, "org.kde.StatusNotifierItem", "Id"));
+            EXPECT_EQ(qdbus_cast<QDBusVariant>(id.arguments().value(0)).variant().toString(),
+                      QCoreApplication::applicationName());
+        }
         EXPECT_EQ(watcher.Items.size(), step.Registrations);
         EXPECT_EQ(tray->Available(), step.Available);
     }
@@ -192,9 +189,9 @@ protected:
     // Starts the program, puts its icon into the tray through "Minimize to system tray" and
     // returns the main window and the icon.
     bool StartWithIcon() {
-        Window = StartAndWaitForWindow(&Program);
-        if (!Window)
-            return false;
+        const TStarted started = StartWithWindow();
+        Program = started.Program;
+        Window = started.Window;
         EXPECT_TRUE(SetChecked(*Window, QStringLiteral("OptMinToSysT"), true));
         QList<TWindow> icons;
         WaitUntil(

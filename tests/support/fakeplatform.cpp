@@ -55,7 +55,7 @@ std::optional<QImage> TFakeClipboardChain::CopyImage() {
 }
 
 std::optional<quint64> TFakeClipboardChain::ImageHash() {
-    return Image ? PictureHash(*Image) : std::nullopt;
+    return Image && !Unhashed ? PictureHash(*Image) : std::nullopt;
 }
 
 void TFakeClipboardChain::Offer(bool offersImage, std::optional<QImage> image) {

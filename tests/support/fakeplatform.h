@@ -69,6 +69,7 @@ public:
     QList<TViewerHandle> DrawSentTo;
     QList<std::tuple<TViewerHandle, TViewerHandle, TViewerHandle>> ChangeSent;
     bool Capturing = true; // as the window last set it
+    bool Unhashed = false; // no fingerprint can be had for the pictures
 
 private:
     void Offer(bool offersImage, std::optional<QImage> image);

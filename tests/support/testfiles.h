@@ -15,3 +15,8 @@ inline bool WriteAll(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
+
+// Creates an empty file (or empties one); false when it could not.
+[[nodiscard]] inline bool Touch(const QString& path) {
+    return WriteAll(path, {});
+}

@@ -5,6 +5,7 @@
 #include "formfixture.h"
 #include "platform/reporterror.h"
 #include "testenvironment.h"
+#include "waituntil.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,7 +15,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSlider>
-#include <QTest>
 #include <cerrno>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -41,10 +41,6 @@ protected:
     TFakeClipboardChain& Clipboard() { return Window.Platform.Clipboard; }
     QList<TBoxRequest>& Boxes() { return Window.Platform.Boxes.Shown; }
 
-    // Runs the event loop until `done` holds (generous: the machine may be busy).
-    template <typename Done> static bool RunUntil(Done done) {
-        return QTest::qWaitFor(done, 60000);
-    }
     // Runs the event loop until every save has completed.
     void WaitForSaves() {
         RunUntil([this] { return Form.RunningSaves == 0; });
@@ -188,6 +184,7 @@ TEST_F(Capture, ReofferOfTheLastFilesPictureAddsNothing) {
         bool Wait;                     // whether the first save has ended by then
         int Saves;                     // saves started, failed ones included
         bool FailFirst = false;        // the first save goes to a folder not there yet
+        bool Unhashed = false;         // no fingerprint can be had for either copy
     } const cases[] = {
         {"its owner quit", [] {}, true, 1},
         {"while its save still runs", [] {}, false, 1},
@@ -197,6 +194,7 @@ TEST_F(Capture, ReofferOfTheLastFilesPictureAddsNothing) {
         {"its file emptied", [&] { QFile::resize(Output + "/SV0000.bmp", 0); }, true, 2},
         {"the format changed", [&] { Form.PngOut->setChecked(true); }, true, 2},
         {"its save failed", [&] { QDir().mkpath(missing); }, true, 2, true},
+        {"no fingerprint for it", [] {}, true, 2, false, true},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -206,6 +204,7 @@ TEST_F(Capture, ReofferOfTheLastFilesPictureAddsNothing) {
         Form.OutputDirEdit->setText(c.FailFirst ? missing : Output);
         const int before = Form.SavedCount;
         Boxes().clear();
+        Clipboard().Unhashed = c.Unhashed;
         Clipboard().SetImage(a);
         if (c.Wait)
             WaitForSaves();
@@ -315,7 +314,7 @@ TEST_F(Capture, NumberWidensWhenTheDigitsAreUsedUp) {
     Form.DigitsUD->SetPosition(1);
     ASSERT_EQ(Form.DigitsUD->Position(), 1);
     for (int i = 1; i <= 9; ++i)
-        QFile(Output + QStringLiteral("/SV%1.bmp").arg(i)).open(QIODevice::WriteOnly);
+        ASSERT_TRUE(Touch(Output + QStringLiteral("/SV%1.bmp").arg(i)));
     Clipboard().SetImage(Picture(4, 4));
     EXPECT_EQ(Form.StatFilename->text(), Output + "/SV11.bmp");
     EXPECT_EQ(Form.DigitsUD->Position(), 2);

@@ -17,8 +17,6 @@ protected:
         Form.OutputDirEdit->setText(Output);
     }
 
-    void Touch(const QString& name) { QFile(Output + '/' + name).open(QIODevice::WriteOnly); }
-
     // Sets the digit count as the user would, one click at a time.
     void ClickDigitsTo(int digits) {
         while (Form.DigitsUD->Position() < digits)
@@ -53,7 +51,7 @@ TEST_F(Naming, ExampleFollowsEveryNamingControl) {
     EXPECT_EQ(Form.FileNameEx->text(), "SVX0000.png");
     Form.OptDigitFrom->setText("0500");
     EXPECT_EQ(Form.FileNameEx->text(), "SVX0500.png");
-    Touch("SVX0001.png");
+    ASSERT_TRUE(Touch(Output + "/SVX0001.png"));
     Form.OptDigitAuto->setChecked(true);
     EXPECT_FALSE(Form.OptDigitFrom->isEnabled());
     EXPECT_EQ(Form.FileNameEx->text(), "SVX0002.png");
@@ -89,7 +87,7 @@ TEST_F(Naming, LoweringToAWidthThatIsAllTakenIsRefused) {
     ClickDigitsTo(2);
     Form.OptDigitFrom->setText("07");
     for (int i = 0; i <= 9; ++i)
-        Touch(QStringLiteral("SV%1.jpg").arg(i));
+        ASSERT_TRUE(Touch(Output + QStringLiteral("/SV%1.jpg").arg(i)));
     Form.DigitsUD->StepDown();
     EXPECT_EQ(Form.DigitsUD->Position(), 2);
     EXPECT_EQ(Form.DigitsEdit->text(), "2");
@@ -119,7 +117,7 @@ TEST_F(Naming, StartFieldIsReadWithItsBlanks) {
     ClickDigitsTo(3);
     TypeWithBlank("107", 1);
     for (int i = 1; i <= 99; ++i)
-        Touch(QStringLiteral("SV%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
+        ASSERT_TRUE(Touch(Output + QStringLiteral("/SV%1.jpg").arg(i, 2, 10, QLatin1Char('0'))));
     Form.DigitsUD->StepDown();
     EXPECT_EQ(Form.DigitsUD->Position(), 3);
     EXPECT_EQ(Form.OptDigitFrom->displayText(), "1_7");

@@ -220,7 +220,7 @@ TEST(SettingsFile, CannotSaveBoxAndShutdownGoesOn) {
     const QString folder = QFileInfo(SettingsFilePath()).absolutePath();
     QDir(folder).removeRecursively();
     QDir().mkpath(QFileInfo(folder).absolutePath());
-    QFile(folder).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(Touch(folder));
     window->Form.reset();
     const QList<TBoxRequest>& shown = window->Platform.Boxes.Shown;
     ASSERT_FALSE(shown.isEmpty());

@@ -122,7 +122,7 @@ TEST_F(SoundPanel, TestButtonsPlayTheirFileOrSayItIsInvalid) {
 
 TEST_F(SoundPanel, ChooserStartsInTheProgramFolderAndFillsItsRow) {
     const QString chosen = QDir(Window.Folder()).filePath(QStringLiteral("chosen.wav"));
-    QFile(chosen).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(Touch(chosen));
     const struct {
         QPushButton* Button;
         bool Confirm;

@@ -75,16 +75,16 @@ TEST(AtomicFile, ReplacesTheTargetWholeOrNotAtAll) {
          bytes},
         {"an older file closed to others stays so",
          [](const QDir& folder) {
-             QFile old(folder.filePath("SVX.dat"));
-             return old.open(QIODevice::WriteOnly) && old.setPermissions(QFile::ReadOwner);
+             return Touch(folder.filePath("SVX.dat")) &&
+                    QFile::setPermissions(folder.filePath("SVX.dat"), QFile::ReadOwner);
          },
          true, bytes, 0400},
         {"a dead writer's temporary and an earlier version's go, a living one's and others stay",
          [](const QDir& folder) { // no process has the largest number
-             return WriteAll(folder.filePath(".SVX.dat.2147483647.x"), "") &&
-                    WriteAll(folder.filePath(".SVX.dat.1.y"), "") &&
-                    WriteAll(folder.filePath(".SVX.dat.3w5e11264sgsf"), "") &&
-                    WriteAll(folder.filePath(".SVX.dat.bak"), "");
+             return Touch(folder.filePath(".SVX.dat.2147483647.x")) &&
+                    Touch(folder.filePath(".SVX.dat.1.y")) &&
+                    Touch(folder.filePath(".SVX.dat.3w5e11264sgsf")) &&
+                    Touch(folder.filePath(".SVX.dat.bak"));
          },
          true, bytes, 0644, ".SVX.dat.1.y .SVX.dat.bak"},
         {"a link: replaced, its target untouched",

@@ -11,8 +11,6 @@ namespace {
 
 class FileNaming : public ::testing::Test {
 protected:
-    void Touch(const QString& name) { ASSERT_TRUE(WriteAll(Dir.filePath(name), {})); }
-
     // The name the search gives with the usual settings, changed by `adjust`.
     template <typename Adjust> TNameResult Search(Adjust adjust) {
         TNameSearch search;
@@ -36,11 +34,11 @@ protected:
 
 TEST_F(FileNaming, AutomaticModeFillsTheFirstGap) {
     EXPECT_EQ(Search().FileName, "SVX0001.jpg");
-    Touch("SVX0001.jpg");
-    Touch("SVX0003.jpg");
+    ASSERT_TRUE(Touch(Dir.filePath("SVX0001.jpg")));
+    ASSERT_TRUE(Touch(Dir.filePath("SVX0003.jpg")));
     EXPECT_EQ(Search().FileName, "SVX0002.jpg");
     // Another format's file does not take a number.
-    Touch("SVX0002.bmp");
+    ASSERT_TRUE(Touch(Dir.filePath("SVX0002.bmp")));
     EXPECT_EQ(Search().FileName, "SVX0002.jpg");
 }
 
@@ -55,7 +53,7 @@ TEST_F(FileNaming, StartValues) {
     EXPECT_EQ(from("0000"), "SVX0000.jpg");
     EXPECT_EQ(from("    "), "SVX0000.jpg"); // a blank field counts from 0
     EXPECT_EQ(from(""), "SVX0000.jpg");
-    Touch("SVX0500.jpg");
+    ASSERT_TRUE(Touch(Dir.filePath("SVX0500.jpg")));
     EXPECT_EQ(from("0500"), "SVX0501.jpg");
     EXPECT_EQ(from("05__"), "SVX0005.jpg"); // reading stops at the first non-digit
 }
@@ -63,7 +61,7 @@ TEST_F(FileNaming, StartValues) {
 TEST_F(FileNaming, RunningSavesOffsetTheNumber) {
     EXPECT_EQ(Search([](TNameSearch& s) { s.RunningSaves = 1; }).FileName, "SVX0002.jpg");
     // The offset applies to every candidate, also past a gap.
-    Touch("SVX0002.jpg");
+    ASSERT_TRUE(Touch(Dir.filePath("SVX0002.jpg")));
     EXPECT_EQ(Search([](TNameSearch& s) { s.RunningSaves = 1; }).FileName, "SVX0003.jpg");
 }
 
@@ -77,11 +75,12 @@ TEST_F(FileNaming, NamesOfRunningSavesAreTaken) {
 
 TEST_F(FileNaming, FullWidthWidensByOneDigitAndSkipsTenToTheN) {
     for (int i = 1; i <= 9; ++i)
-        Touch(QStringLiteral("SVX%1.jpg").arg(i));
+        ASSERT_TRUE(Touch(Dir.filePath(QStringLiteral("SVX%1.jpg").arg(i))));
     // SVX10.jpg is never used, whether it is free or taken.
     for (const bool tenTaken : {false, true}) {
-        if (tenTaken)
-            Touch("SVX10.jpg");
+        if (tenTaken) {
+            ASSERT_TRUE(Touch(Dir.filePath("SVX10.jpg")));
+        }
         Widened.clear();
         const auto result = Search([](TNameSearch& s) { s.Digits = 1; });
         EXPECT_EQ(result.FileName, "SVX11.jpg") << tenTaken;
@@ -93,7 +92,7 @@ TEST_F(FileNaming, FullWidthWidensByOneDigitAndSkipsTenToTheN) {
 TEST_F(FileNaming, WildcardsAndFoldersCountAsTaken) {
     ASSERT_TRUE(QDir(Dir.path()).mkdir("SVX0001.jpg"));
     EXPECT_EQ(Search().FileName, "SVX0002.jpg");
-    Touch("SVA0002.jpg");
+    ASSERT_TRUE(Touch(Dir.filePath("SVA0002.jpg")));
     EXPECT_EQ(Search([](TNameSearch& s) { s.BaseName = "SV?"; }).FileName, "SV?0003.jpg");
     EXPECT_EQ(Search([](TNameSearch& s) { s.BaseName = "S*"; }).FileName, "S*0003.jpg");
 }

@@ -2,12 +2,12 @@
 #include "privatesoundserver.h"
 #include "testenvironment.h"
 #include "testfiles.h"
+#include "waituntil.h"
 #include "wavefiles.h"
 
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -101,6 +101,16 @@ TEST(PulseSoundServer, AStopCutsTheSoundOff) {
 // A server that stalls in the middle of a sound holds up none of the player's calls, nor its
 // end: each is made on a helper thread, and a generous wait tells a hang from a slow machine.
 TEST(PulseSoundServer, AStalledServerHoldsNothingUp) {
+    // No stream of the player is left on the server, and another program's sound still plays.
+    const auto streamsGoneThenOthersPlay = [] {
+        const QStringList quietThenPlay{"-c",
+                                        "! pactl list short sink-inputs | grep -q . && paplay " +
+                                            ShippedSound("click.wav")};
+        return RunUntil([&] {
+            TChildProcess sh;
+            return sh.Start("sh", quietThenPlay) && sh.WaitForExit() == 0;
+        });
+    };
     const struct {
         const char* Name;
         std::function<bool(TPrivateSoundServer&, TPulseSoundServer&)> Stall;
@@ -116,17 +126,17 @@ TEST(PulseSoundServer, AStalledServerHoldsNothingUp) {
          [](TPrivateSoundServer&) {}},
         // Streams stopped before they are set up, or played out, go; then others still play.
         {"300 sounds",
-         [](TPrivateSoundServer&, TPulseSoundServer& player) {
+         [&](TPrivateSoundServer&, TPulseSoundServer& player) {
              for (int i = 0; i < 300; ++i)
                  player.Play(player.OpenWave(ShippedSound("click.wav"))), player.Stop();
-             const QStringList quietThenPlay{
-                 "-c", "! pactl list short sink-inputs | grep -q . && paplay " +
-                           ShippedSound("click.wav")};
-             const auto played = [&] {
-                 TChildProcess sh;
-                 return sh.Start("sh", quietThenPlay) && sh.WaitForExit() == 0;
-             };
-             return QTest::qWaitFor(played, 15000);
+             return streamsGoneThenOthersPlay();
+         },
+         [](TPrivateSoundServer&) {}},
+        // A sound that plays to its end lets its stream go without a stop.
+        {"a sound played out",
+         [&](TPrivateSoundServer&, TPulseSoundServer& player) {
+             player.Play(player.OpenWave(ShippedSound("click.wav")));
+             return streamsGoneThenOthersPlay();
          },
          [](TPrivateSoundServer&) {}},
     };

@@ -135,7 +135,7 @@ TEST(AutoStartEntry, EntryAndInstallationFollowTheXdgFolders) {
     EXPECT_EQ(autoStart.SetEntry(false, "/x/snapvault"), "") << "a missing entry is no error";
     // A file where the folder should be: told, not hidden.
     QDir(config + "/autostart").removeRecursively();
-    QFile(config + "/autostart").open(QIODevice::WriteOnly);
+    ASSERT_TRUE(Touch(config + "/autostart"));
     EXPECT_NE(autoStart.SetEntry(true, "/x/snapvault"), "");
 
     EXPECT_FALSE(autoStart.InstallationPresent("1.0"));

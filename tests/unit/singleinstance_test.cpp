@@ -1,6 +1,7 @@
 #include "childprocess.h"
 #include "platform/session/unixsingleinstance.h"
 #include "testfiles.h"
+#include "waituntil.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QLocalSocket>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -77,16 +77,11 @@ TEST(SingleInstance, CloseRequestIsAnsweredAfterTheWindowHandledIt) {
         TUnixSingleInstance second(dir.path());
         return second.RequestClose();
     });
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return answer.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready; },
-        60000));
+    ASSERT_TRUE(RunUntil([&] {
+        return answer.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready;
+    }));
     EXPECT_EQ(answer.get(), ISingleInstance::TCloseResult::Closed);
     EXPECT_EQ(closes, 1);
-}
-
-// Runs the event loop beside a blocking call until `done` holds (generous: a busy machine).
-template <typename Done> bool ServeUntil(Done done) {
-    return QTest::qWaitFor(done, 60000);
 }
 
 TEST(SingleInstance, ALineThatIsNoCloseRequestClosesNothing) {
@@ -99,7 +94,7 @@ TEST(SingleInstance, ALineThatIsNoCloseRequestClosesNothing) {
     stranger.connectToServer(first.ServerPath());
     stranger.write("close please\n");
     // The instance hangs up on it.
-    EXPECT_TRUE(ServeUntil([&] { return stranger.state() == QLocalSocket::UnconnectedState; }));
+    EXPECT_TRUE(RunUntil([&] { return stranger.state() == QLocalSocket::UnconnectedState; }));
     EXPECT_EQ(closes, 0);
 }
 
@@ -123,7 +118,7 @@ TEST(SingleInstance, AChannelThatHangsUpOrAnswersOtherwiseIsNoAnswer) {
             TUnixSingleInstance second(dir.path());
             return second.RequestClose();
         });
-        ASSERT_TRUE(ServeUntil([&] {
+        ASSERT_TRUE(RunUntil([&] {
             return answer.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready;
         }));
         EXPECT_EQ(answer.get(), ISingleInstance::TCloseResult::NoAnswer) << reply.toStdString();
@@ -144,7 +139,7 @@ TEST(RuntimeFolder, OnlyAFolderOfOursClosedToOthersIsTaken) {
                QFile::link(elsewhere, path);
     };
     const TPrepare file = [](const QString& path, const QString&) {
-        return QDir().mkpath(QFileInfo(path).path()) && QFile(path).open(QIODevice::WriteOnly);
+        return QDir().mkpath(QFileInfo(path).path()) && Touch(path);
     };
     const TPrepare othersFolder = [](const QString& path, const QString&) {
         // Only a privileged test run can give a folder away.

@@ -102,7 +102,7 @@ TEST(SaveImage, UnknownFormatIsAnErrorAndReleasesTheJob) {
 TEST(SaveImage, NamesTakenMeanwhileAreSkipped) {
     QTemporaryDir dir;
     QFile::link(dir.filePath("elsewhere"), dir.filePath("SV0000.bmp"));
-    QFile(dir.filePath("SV9.bmp")).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(Touch(dir.filePath("SV9.bmp")));
     const QList<std::pair<QString, QString>> cases{{"SV0000.bmp", "SV0001.bmp"},
                                                    {"SV9.bmp", "SV11.bmp"}};
     for (const auto& [taken, next] : cases) {

@@ -2,9 +2,10 @@
 // given, one after the other, and serves it as a naive owner does: whatever it holds at the
 // moment, whatever time the request names. It can also stall, handing a transfer over one byte
 // at a time, or in pieces of a given size. With --next-on-refusal it takes the next content the
-// moment it has refused a request for data.
+// moment it has refused a request for data. With --answer-twice it answers every request twice.
 //
-//   clipboard_owner [--interval MS] [--stall MS] [--piece BYTES] [--next-on-refusal] CONTENT...
+//   clipboard_owner [--interval MS] [--stall MS] [--piece BYTES] [--next-on-refusal]
+//                   [--answer-twice] CONTENT...
 //   CONTENT: TYPE=FILE[,TYPE=FILE...]
 //
 // Prints "owned N" once it holds the N-th content (from 1) and runs until it is killed.
@@ -75,13 +76,15 @@ void Notify(const xcb_selection_request_event_t& request, xcb_atom_t property) {
 int main(int argc, char** argv) {
     int intervalMs = 0;
     int stallMs = 0;
-    bool nextOnRefusal = false;
+    bool nextOnRefusal = false, answerTwice = false;
     size_t pieceBytes = 0;
     std::vector<std::string> contentArguments;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--next-on-refusal")
             nextOnRefusal = true;
+        else if (argument == "--answer-twice")
+            answerTwice = true;
         else if (argument == "--piece" && i + 1 < argc)
             pieceBytes = size_t(std::atol(argv[++i]));
         else if (argument == "--interval" && i + 1 < argc)
@@ -210,7 +213,8 @@ int main(int argc, char** argv) {
                     transfer.Data = offer.Data;
                     transfers.push_back(std::move(transfer));
                 }
-                Notify(request, answered);
+                for (int times = answerTwice ? 2 : 1; times > 0; --times)
+                    Notify(request, answered);
                 if (answered == XCB_ATOM_NONE && nextOnRefusal && current + 1 < contents.size()) {
                     // The server's clock counts milliseconds: a new ownership in the same one
                     // would look like the same ownership announced twice.

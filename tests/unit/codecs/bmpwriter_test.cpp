@@ -305,12 +305,8 @@ TEST_F(BmpFileTest, EmptyPictureGivesEmptyFile) {
 
 TEST_F(BmpFileTest, UncreatableFileNamesTheFile) {
     const QString name = Path("missing/dir/x.bmp");
-    try {
-        SaveBitmapToFile(MakeScreenshot(3, 2), name);
-        FAIL() << "no error raised";
-    } catch (const EFCreateError& error) {
-        EXPECT_EQ(error.Message(), QStringLiteral("Datei %1 kann nicht erstellt werden").arg(name));
-    }
+    EXPECT_EQ(ErrorMessage<EFCreateError>([&] { SaveBitmapToFile(MakeScreenshot(3, 2), name); }),
+              QStringLiteral("Datei %1 kann nicht erstellt werden").arg(name));
 }
 
 TEST_F(BmpFileTest, FullDiskIsReportedAndLeavesTheLinkAlone) {
@@ -318,12 +314,8 @@ TEST_F(BmpFileTest, FullDiskIsReportedAndLeavesTheLinkAlone) {
         GTEST_SKIP() << "no /dev/full";
     const QString name = Path("full.bmp");
     ASSERT_TRUE(QFile::link("/dev/full", name));
-    try {
-        SaveBitmapToFile(MakeScreenshot(64, 64), name);
-        FAIL() << "no error raised";
-    } catch (const EWriteError& error) {
-        EXPECT_EQ(error.Message(), QStringLiteral("Stream-Write-Fehler"));
-    }
+    EXPECT_EQ(ErrorMessage<EWriteError>([&] { SaveBitmapToFile(MakeScreenshot(64, 64), name); }),
+              QStringLiteral("Stream-Write-Fehler"));
     // The save created no file of its own there: the link is left as it was found.
     EXPECT_TRUE(QFileInfo(name).isSymLink());
 }
@@ -354,12 +346,8 @@ TEST_F(BmpFileTest, PicturesThatCannotBeWrittenFaithfullyAreErrors) {
     ASSERT_FALSE(huge.isNull());
     {
         TFileStream stream(Path("huge.bmp"));
-        try {
-            SaveBitmapToStream(huge, stream);
-            FAIL() << "no error raised";
-        } catch (const EInvalidGraphic& error) {
-            EXPECT_EQ(error.Message(), QStringLiteral("Bitmap ist ung\u00fcltig"));
-        }
+        EXPECT_EQ(ErrorMessage<EInvalidGraphic>([&] { SaveBitmapToStream(huge, stream); }),
+                  QStringLiteral("Bitmap ist ung\u00fcltig"));
     }
     EXPECT_FALSE(QFile::exists(Path("huge.bmp")));
 }

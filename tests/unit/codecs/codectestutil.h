@@ -7,10 +7,22 @@
 #include <QImage>
 #include <QString>
 #include <QtEndian>
+#include <optional>
 
 #include "testfiles.h"
 
 namespace CodecTest {
+
+// The message of the `TError` that `act` throws; none when it throws nothing (any other exception
+// fails the test).
+template <typename TError, typename TAct> std::optional<QString> ErrorMessage(TAct act) {
+    try {
+        act();
+    } catch (const TError& error) {
+        return error.Message();
+    }
+    return std::nullopt;
+}
 
 inline quint16 Le16(const QByteArray& bytes, qsizetype offset) {
     return qFromLittleEndian<quint16>(bytes.constData() + offset);

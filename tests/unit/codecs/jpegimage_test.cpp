@@ -265,19 +265,9 @@ TEST_F(JpegFileTest, FatalLibjpegErrorRaisesEjpegAndLeavesNoFile) {
     TJPEGImage jpeg;
     jpeg.Assign(QImage(70000, 1, QImage::Format_RGB32)); // wider than libjpeg allows
     const QString expected = QStringLiteral("JPEG-Fehler #%1").arg(int(JERR_IMAGE_TOO_BIG));
-    try {
-        jpeg.SaveToFile(Path("big.jpg"));
-        FAIL() << "no error raised";
-    } catch (const EJPEG& error) {
-        EXPECT_EQ(error.Message(), expected);
-    }
+    EXPECT_EQ(ErrorMessage<EJPEG>([&] { jpeg.SaveToFile(Path("big.jpg")); }), expected);
     EXPECT_FALSE(QFile::exists(Path("big.jpg")));
-    try {
-        jpeg.EncodedData();
-        FAIL() << "no error raised";
-    } catch (const EInvalidGraphic& error) {
-        EXPECT_EQ(error.Message(), expected);
-    }
+    EXPECT_EQ(ErrorMessage<EInvalidGraphic>([&] { jpeg.EncodedData(); }), expected);
     // The object stays usable after a failure.
     jpeg.Assign(MakeScreenshot(8, 8));
     EXPECT_FALSE(jpeg.EncodedData().isEmpty());
@@ -287,12 +277,8 @@ TEST_F(JpegFileTest, FileIsCreatedBeforeEncoding) {
     const QString name = Path("missing/x.jpg");
     TJPEGImage jpeg;
     jpeg.Assign(QImage(70000, 1, QImage::Format_RGB32)); // would fail to encode
-    try {
-        jpeg.SaveToFile(name);
-        FAIL() << "no error raised";
-    } catch (const EFCreateError& error) {
-        EXPECT_EQ(error.Message(), QStringLiteral("Datei %1 kann nicht erstellt werden").arg(name));
-    }
+    EXPECT_EQ(ErrorMessage<EFCreateError>([&] { jpeg.SaveToFile(name); }),
+              QStringLiteral("Datei %1 kann nicht erstellt werden").arg(name));
 }
 
 TEST_F(JpegFileTest, FullDiskIsReportedAndLeavesTheLinkAlone) {
@@ -302,12 +288,8 @@ TEST_F(JpegFileTest, FullDiskIsReportedAndLeavesTheLinkAlone) {
     ASSERT_TRUE(QFile::link("/dev/full", name));
     TJPEGImage jpeg;
     jpeg.Assign(MakeScreenshot(64, 64));
-    try {
-        jpeg.SaveToFile(name);
-        FAIL() << "no error raised";
-    } catch (const EWriteError& error) {
-        EXPECT_EQ(error.Message(), QStringLiteral("Stream-Write-Fehler"));
-    }
+    EXPECT_EQ(ErrorMessage<EWriteError>([&] { jpeg.SaveToFile(name); }),
+              QStringLiteral("Stream-Write-Fehler"));
     // The save created no file of its own there: the link is left as it was found.
     EXPECT_TRUE(QFileInfo(name).isSymLink());
 }

@@ -2,8 +2,8 @@
 // image data framing and how failures are reported.
 
 #include "codecs/pngencoder.h"
+#include "codectestutil.h"
 #include "pngtestutil.h"
-#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 using namespace pngtest;
+using CodecTest::ErrorMessage;
 
 namespace {
 
@@ -245,14 +246,8 @@ TEST_F(PngFiles, FileThatCannotBeCreated) {
     TPNGImage png;
     png.Assign(ColorsImage(5, 5, 2));
     const QString target = Path("missing/dir/x.png");
-    try {
-        png.SavePNGFile(target);
-        FAIL() << "no error";
-    } catch (const ENGImageException& e) {
-        FAIL() << e.what();
-    } catch (const EFCreateError& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Datei %1 kann nicht erstellt werden").arg(target));
-    }
+    EXPECT_EQ(ErrorMessage<EFCreateError>([&] { png.SavePNGFile(target); }),
+              QStringLiteral("Datei %1 kann nicht erstellt werden").arg(target));
 }
 
 TEST_F(PngFiles, FullDiskFailsWithTheLibraryReportAndLeavesTheLinkAlone) {
@@ -267,26 +262,19 @@ TEST_F(PngFiles, FullDiskFailsWithTheLibraryReportAndLeavesTheLinkAlone) {
         EXPECT_EQ(&sender, &png);
         ++statusChanges;
     };
-    try {
-        png.SavePNGFile(target);
-        FAIL() << "no error";
-    } catch (const ENGImageException& e) {
-        RecordProperty("message", e.what());
-        EXPECT_TRUE(e.Message().startsWith(QStringLiteral("PNG/JNG/MNG error: "))) << e.what();
-        EXPECT_TRUE(e.Message().contains(QStringLiteral("[Code=12; Severity=9; Chunknr=")))
-            << e.what();
-    }
+    const QString message =
+        ErrorMessage<ENGImageException>([&] { png.SavePNGFile(target); }).value_or("none");
+    RecordProperty("message", message.toStdString());
+    EXPECT_TRUE(message.startsWith(QStringLiteral("PNG/JNG/MNG error: "))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("[Code=12; Severity=9; Chunknr=")))
+        << message.toStdString();
     // The save created no file of its own there: the link is left as it was found.
     EXPECT_TRUE(QFileInfo(target).isSymLink());
     // libmng still reports the broken write, which the image heard of, and refuses further saves.
     EXPECT_TRUE(png.Bitmap().Writing());
     EXPECT_EQ(statusChanges, 1);
-    try {
-        png.SavePNGFile(Path("after.png"));
-        FAIL() << "no error";
-    } catch (const ENGImageException& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("PNG save not supported in this state"));
-    }
+    EXPECT_EQ(ErrorMessage<ENGImageException>([&] { png.SavePNGFile(Path("after.png")); }),
+              QStringLiteral("PNG save not supported in this state"));
     EXPECT_FALSE(QFileInfo::exists(Path("after.png")));
 }
 
@@ -314,12 +302,8 @@ TEST(PngFailures, ZlibRefusalIsASeriousZlibError) {
         TPNGImage png;
         png.Assign(ColorsImage(9, 9, field == 0 ? 2 : 300));
         (field == 0 ? png.Bitmap().ZLIBLevel : png.Bitmap().ZLIBMemLevel) = 42;
-        try {
-            png.Bitmap().CreatePNG();
-            FAIL() << "no error";
-        } catch (const ENGImageException& e) {
-            EXPECT_EQ(e.Message(), QStringLiteral("Serious ZLIB error..."));
-        }
+        EXPECT_EQ(ErrorMessage<ENGImageException>([&] { png.Bitmap().CreatePNG(); }),
+                  QStringLiteral("Serious ZLIB error..."));
     }
 }
 
