@@ -106,15 +106,19 @@ void TTrayIcon::Update() {
 void TTrayIcon::Minimize() {
     if (FWindow == nullptr)
         return;
-    // A window on the screen that goes into the tray is withdrawn straight away, not first
-    // minimised: a window manager still minimising it as it is withdrawn may keep it, minimised,
-    // where nothing reaches it. One not shown yet (at start) only takes note.
-    const bool intoTray = FShown;
+    // A window manager still minimising a window as it is withdrawn may keep it, minimised,
+    // where nothing reaches it. So a window on the screen that goes into the tray is withdrawn
+    // straight away, not first minimised; and one not shown yet, at start, while the desktop has
+    // still to say whether a panel shows the icon (it answers in moments), waits unseen rather
+    // than being shown and withdrawn at once.
+    const bool intoTray = FShown || (FVisible && FBackend != nullptr && !FEnded &&
+                                     !FWindow->isVisible() && FBackend->Deciding());
     if (!FWindow->isMinimized() && !(intoTray && FWindow->isVisible()))
         FWindow->setWindowState(FWindow->windowState() | Qt::WindowMinimized);
     // Without an icon to click, the window keeps its taskbar entry.
     if (intoTray) {
         FWindowInTray = true;
+        FRestoring = false;
         FWindow->hide();
     }
 }
@@ -123,15 +127,21 @@ void TTrayIcon::Restore() {
     FWindowInTray = false;
     if (FWindow == nullptr)
         return;
-    FWindow->setWindowState((FWindow->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-    FWindow->show();
+    IDesktop* desktop = Platform().Desktop;
+    if (desktop != nullptr) {
+        desktop->ShowNormal(FWindow);
+    } else {
+        FWindow->setWindowState((FWindow->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+        FWindow->show();
+    }
     FWindow->raise();
+    FRestoring = true;
     // The desktop's leave to take the focus, where it gave one with the click: the toolkit
     // hands it to a Wayland compositor as it activates the window.
     const QString token = FBackend != nullptr ? FBackend->TakeActivationToken() : QString();
     if (!token.isEmpty())
         qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
-    if (IDesktop* desktop = Platform().Desktop)
+    if (desktop != nullptr)
         desktop->ActivateWindow(FWindow);
     else
         FWindow->activateWindow();
@@ -148,10 +158,23 @@ void TTrayIcon::EndSession() {
 }
 
 bool TTrayIcon::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != FWindow)
+        return false;
+    // Back on the screen: restored.
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Paint)
+        FRestoring = false;
+    if (event->type() != QEvent::WindowStateChange)
+        return false;
+    IDesktop* desktop = Platform().Desktop;
+    // One that takes a window coming back from the tray for minimised (as it was when it went)
+    // is asked again to show it; the user cannot have minimised a window not yet on the screen.
+    if (FRestoring && FWindow->isMinimized() && FWindow->isVisible() && desktop != nullptr) {
+        desktop->ActivateWindow(FWindow);
+        return false;
+    }
     // The user minimised the window (title bar, taskbar, keyboard): into the tray with it, once
     // the window system has finished minimising.
-    if (watched == FWindow && event->type() == QEvent::WindowStateChange && FShown &&
-        !FWindowInTray && FWindow->isMinimized()) {
+    if (FShown && !FWindowInTray && FWindow->isMinimized()) {
         QTimer::singleShot(0, this, [this] {
             if (FWindow != nullptr && FWindow->isMinimized() && !FWindowInTray)
                 Minimize();

@@ -99,5 +99,6 @@ private:
     bool FShown = false;
     bool FAnimate = false;
     bool FWindowInTray = false;
+    bool FRestoring = false; // brought back from the tray, not yet on the screen
     bool FEnded = false;
 };

@@ -41,7 +41,7 @@ protected:
         TSessionBus bus;
         ASSERT_TRUE(bus.Start()) << bus.Problem().toStdString();
         Sandbox().SetVariable(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.Address());
-        QDBusConnection panel = QDBusConnection::connectToBus(bus.Address(), "panel-" + binary);
+        QDBusConnection panel = QDBusConnection::connectToBus(bus.Address(), bus.Address());
         TFakeWatcher watcher;
         ASSERT_TRUE(panel.registerObject("/StatusNotifierWatcher", &watcher,
                                          QDBusConnection::ExportAllContents));
@@ -81,7 +81,7 @@ protected:
             },
             15000))
             << seen.toStdString();
-        panel.call(QDBusMessage::createMethodCall(watcher.Items.value(0).section('/', 0, 0),
+        panel.call(QDBusMessage::createMethodCall(watcher.Items.last().section('/', 0, 0),
                                                   "/StatusNotifierItem",
                                                   "org.kde.StatusNotifierItem", "Activate")
                    << 0 << 0);

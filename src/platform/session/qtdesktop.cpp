@@ -47,6 +47,12 @@ void TQtDesktop::ShowHelpPopup(const QString& text, const QPoint& screenPos) {
     FPopup->show();
 }
 
+void TQtDesktop::ShowNormal(QWidget* window) {
+    if (window->testAttribute(Qt::WA_WState_Created))
+        PrepareX11Map(window->winId());
+    IDesktop::ShowNormal(window);
+}
+
 void TQtDesktop::ActivateWindow(QWidget* window) {
     window->activateWindow();
     RequestX11Activation(window->winId());

@@ -12,6 +12,7 @@ public:
     std::optional<QString> ChooseFolder(const QString& title, QWidget* owner) override;
     void OpenUrl(const QString& url) override;
     void ShowHelpPopup(const QString& text, const QPoint& screenPos) override;
+    void ShowNormal(QWidget* window) override;
     void ActivateWindow(QWidget* window) override;
 
 private:

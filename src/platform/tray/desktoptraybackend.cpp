@@ -15,6 +15,7 @@ TDesktopTrayBackend::TDesktopTrayBackend(QObject* owner, const QString& busAddre
     if (FItem->NoWatcher())
         Make();
     FAvailable = Available();
+    FDeciding = Deciding();
 }
 
 void TDesktopTrayBackend::Make() {
@@ -38,6 +39,10 @@ ITrayBackend* TDesktopTrayBackend::Choose() const {
 
 bool TDesktopTrayBackend::Available() const {
     return Choose() != nullptr;
+}
+
+bool TDesktopTrayBackend::Deciding() const {
+    return !Available() && FItem->Deciding();
 }
 
 bool TDesktopTrayBackend::Show() {
@@ -95,9 +100,11 @@ void TDesktopTrayBackend::Changed() {
     // Somewhere to show it, maybe another way now: the icon moves along.
     if (available && FWanted && Choose() != FCurrent)
         Show();
-    if (available == FAvailable)
+    const bool deciding = Deciding();
+    if (available == FAvailable && deciding == FDeciding)
         return;
     FAvailable = available;
+    FDeciding = deciding;
     if (!available)
         FCurrent = nullptr;
     emit AvailabilityChanged(available);

@@ -20,6 +20,7 @@ public:
     explicit TDesktopTrayBackend(QObject* owner, const QString& busAddress = {});
 
     bool Available() const override;
+    bool Deciding() const override;
     bool Show() override;
     void Hide() override;
     void SetIcon(const QIcon& icon) override;
@@ -41,6 +42,7 @@ private:
     QPointer<QMenu> FMenu;
     bool FWanted = false;
     bool FAvailable = false;
+    bool FDeciding = false;
 };
 
 class TDesktopTrayHost : public ITrayHost {

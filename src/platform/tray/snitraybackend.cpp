@@ -130,6 +130,7 @@ void TSniTrayBackend::AskBus() {
                  // Answered last: the bus has told everything it was asked.
                  FNamesKnown = true;
                  SetWatcher(owner);
+                 Update();
                  emit WatcherChanged();
              });
     }
@@ -211,14 +212,20 @@ bool TSniTrayBackend::Available() const {
     return FWatcher == TWatcher::Answering && hosted;
 }
 
+bool TSniTrayBackend::Deciding() const {
+    return FBus.isConnected() && (!FNamesKnown || FWatcher == TWatcher::Asked);
+}
+
 void TSniTrayBackend::Update() {
     const bool available = Available();
+    const bool deciding = Deciding();
     // The next host to come gets the item anew.
     if (!available)
         FRegistered = false;
-    if (available == FAvailable)
+    if (available == FAvailable && deciding == FDeciding)
         return;
     FAvailable = available;
+    FDeciding = deciding;
     emit AvailabilityChanged(available);
 }
 

@@ -33,6 +33,7 @@ public:
 
     // Whether a panel shows items now: a watcher that answers, and a host beside it.
     bool Available() const override;
+    bool Deciding() const override;
     bool Show() override;
     void Hide() override;
     void SetIcon(const QIcon& icon) override;
@@ -92,5 +93,6 @@ private:
     bool FWanted = false;     // the program wants the icon shown
     bool FRegistered = false; // with the watcher as it is now
     bool FAvailable = false;  // as last told
+    bool FDeciding = false;   // likewise
     QString FActivationToken;
 };

@@ -23,6 +23,9 @@ public:
 
     // Whether the desktop has a notification area now.
     virtual bool Available() const = 0;
+    // Whether the desktop has yet to tell whether it has one: it is asked and has not answered.
+    // When it answers, AvailabilityChanged is told even where nothing has come.
+    virtual bool Deciding() const { return false; }
     // Puts the icon into the notification area; false when there is none.
     virtual bool Show() = 0;
     virtual void Hide() = 0;
