@@ -166,8 +166,9 @@ bool TTrayIcon::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::WindowStateChange)
         return false;
     IDesktop* desktop = Platform().Desktop;
-    // One that takes a window coming back from the tray for minimised (as it was when it went)
-    // is asked again to show it; the user cannot have minimised a window not yet on the screen.
+    // A window manager that takes a window coming back from the tray for minimised (as it was
+    // when it went) is asked again to show it: the user cannot have minimised a window that is
+    // not on the screen yet.
     if (FRestoring && FWindow->isMinimized() && FWindow->isVisible() && desktop != nullptr) {
         desktop->ActivateWindow(FWindow);
         return false;
