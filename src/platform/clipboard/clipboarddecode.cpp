@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QtEndian>
+#include <cstring>
 #include <iterator>
 
 namespace {
@@ -72,6 +73,23 @@ bool Holds(const QSize& size, qint64 bytes) {
            qint64(size.width()) * size.height() <= bytes * MaxPixelsPerByte;
 }
 
+// Whether no chunk of a PNG claims more bytes than follow it. The reader reserves a chunk's
+// declared length (up to 2 GiB) before it finds the input short; a whole picture never claims
+// more than it has. A picture cut off between chunks is left to the reader.
+bool ChunksFit(const QByteArray& bytes) {
+    const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
+    const qint64 size = bytes.size();
+    for (qint64 at = 8; at + 8 <= size;) {
+        const qint64 length = qFromBigEndian<quint32>(data + at);
+        if (length > size - at - 12)
+            return false;
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0)
+            break;
+        at += 12 + length;
+    }
+    return true;
+}
+
 } // namespace
 
 QStringList DecodableImageTypes() {
@@ -92,6 +110,8 @@ QString PreferredImageType(const QStringList& offered) {
 std::optional<QImage> DecodeClipboardImage(const QByteArray& bytes, const QString& mimeType) {
     const TImageType* type = FindType(mimeType);
     if (type == nullptr || !CanRead(*type) || bytes.isEmpty() || bytes.size() > MaxClipboardBytes)
+        return std::nullopt;
+    if (qstrcmp(type->Format, "png") == 0 && !ChunksFit(bytes))
         return std::nullopt;
     SetAllocationLimit();
     QBuffer buffer;
