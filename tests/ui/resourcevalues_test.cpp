@@ -213,12 +213,16 @@ TEST_F(ResourceValues, TabOrderFollowsTheTableWithinEachParent) {
     }
 }
 
-// Without a label as buddy, an edit would be named after its group or not at all.
+// Without a label as buddy, an edit would be named after its group or not at all; a button
+// that shows only a picture or "..." is named by what it does.
 // clang-format off
 const std::pair<const char*, const char*> AccessibleNames[] = {
     {"Beep1FileName", "start:"}, {"Beep2FileName", "finished:"}, {"NameEdit", "Filename"}, {"DigitsEdit", "digits"},
     {"OptDigitFrom", "starting from"}, {"OutputDirEdit", "Directory"}, {"JPEGQuality", "JPEG compression factor"},
-    {"OptMinImageSize", "Save only if image is"}, {"ChBeep2", "Choose .wav-file"}, {"Play1", "Test .wav-file"}};
+    {"OptMinImageSize", "Save only if image is"}, {"ChBeep1", "Choose .wav-file"}, {"ChBeep2", "Choose .wav-file"},
+    {"Play1", "Test .wav-file"}, {"Play2", "Test .wav-file"}, {"ChoutDir", "Browse for directory"},
+    {"DigitsUD", "digits"}, {"ThreadPriority", "Thread priority"}, {"Image1", "Snapvault logo"},
+    {"Image2", "libmng web page"}};
 // clang-format on
 
 TEST_F(ResourceValues, EveryControlHasAnAccessibleNameEditsThatOfTheirLabel) {
@@ -226,7 +230,10 @@ TEST_F(ResourceValues, EveryControlHasAnAccessibleNameEditsThatOfTheirLabel) {
         return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).toStdString();
     };
     for (auto [control, name] : AccessibleNames)
-        EXPECT_EQ(nameOf(Control(control)), name);
+        EXPECT_EQ(nameOf(Control(control)), name) << control;
+    for (QToolButton* arrow : Form.DigitsUD->findChildren<QToolButton*>())
+        EXPECT_EQ(nameOf(arrow),
+                  arrow->arrowType() == Qt::UpArrow ? "Increase digits" : "Decrease digits");
     for (QWidget* widget : Form.SVXPageCtrl->findChildren<QWidget*>()) {
         const bool clicked =
             widget->inherits("QAbstractButton") ||
