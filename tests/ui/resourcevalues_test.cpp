@@ -213,8 +213,7 @@ TEST_F(ResourceValues, TabOrderFollowsTheTableWithinEachParent) {
     }
 }
 
-// Without a label as buddy, an edit would be named after its group or not at all; a button
-// that shows only a picture or "..." is named by what it does.
+// Without a label as buddy, an edit would be named after its group or not at all.
 // clang-format off
 const std::pair<const char*, const char*> AccessibleNames[] = {
     {"Beep1FileName", "start:"}, {"Beep2FileName", "finished:"}, {"NameEdit", "Filename"}, {"DigitsEdit", "digits"},

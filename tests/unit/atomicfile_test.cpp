@@ -79,8 +79,7 @@ TEST(AtomicFile, ReplacesTheTargetWholeOrNotAtAll) {
                     QFile::setPermissions(folder.filePath("SVX.dat"), QFile::ReadOwner);
          },
          true, bytes, 0400},
-        {"a dead writer's temporary and an earlier version's go; a living one's, others, and a "
-         "link and another user's file named like an earlier version's stay",
+        {"a dead writer's temporary and an earlier version's go, links and others' files stay",
          [](const QDir& folder) { // no process has the largest number
              const QByteArray others = QFile::encodeName(folder.filePath(".SVX.dat.zzzzzzzzzz"));
              return Touch(folder.filePath(".SVX.dat.2147483647.x")) &&
