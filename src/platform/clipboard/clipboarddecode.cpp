@@ -107,11 +107,16 @@ QString PreferredImageType(const QStringList& offered) {
     return {};
 }
 
+bool ChunkClaimsMoreThanFollows(const QByteArray& bytes, const QString& mimeType) {
+    const TImageType* type = FindType(mimeType);
+    return type != nullptr && qstrcmp(type->Format, "png") == 0 && !ChunksFit(bytes);
+}
+
 std::optional<QImage> DecodeClipboardImage(const QByteArray& bytes, const QString& mimeType) {
     const TImageType* type = FindType(mimeType);
     if (type == nullptr || !CanRead(*type) || bytes.isEmpty() || bytes.size() > MaxClipboardBytes)
         return std::nullopt;
-    if (qstrcmp(type->Format, "png") == 0 && !ChunksFit(bytes))
+    if (ChunkClaimsMoreThanFollows(bytes, mimeType))
         return std::nullopt;
     SetAllocationLimit();
     QBuffer buffer;

@@ -24,6 +24,11 @@ QStringList DecodableImageTypes();
 // The first of the offered types that we decode, or an empty string when none is a bitmap.
 QString PreferredImageType(const QStringList& offered);
 
+// Whether bytes offered as mimeType are a PNG with a chunk that claims more bytes than follow
+// it. Such bytes are refused before any reader sees them: the reader would first reserve what
+// the chunk claims (up to 2 GiB).
+bool ChunkClaimsMoreThanFollows(const QByteArray& bytes, const QString& mimeType);
+
 // The picture that bytes offered as mimeType decode to, or nothing when they do not (a type we do
 // not decode, garbage, a declared size over the bounds above or more pixels than the bytes can
 // describe). The format is taken from the type, never guessed from the content, so no other
