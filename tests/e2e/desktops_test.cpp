@@ -84,34 +84,30 @@ protected:
             << seen.toStdString();
         // Back with the focus, and a window on the screen stays there whatever restores it
         // again: the icon's click, the menu's "Restore".
-        const QString item = watcher.Items.last().section('/', 0, 0);
-        const auto focused = [&] {
-            const QByteArray root =
-                RunTool("xprop", {"-root", "_NET_ACTIVE_WINDOW"}, client).Output;
-            return root.trimmed().endsWith(QByteArray::number(window.toULongLong(), 16));
+        const QString item = watcher.Items.last().section('/', 0, 0),
+                      id = QString::number(window.toULongLong(), 16);
+        const auto call = [&](const char* path, const char* face, const char* method) {
+            return QDBusMessage::createMethodCall(item, path, face, method);
         };
-        const QDBusMessage restores[] = {
-            QDBusMessage::createMethodCall(item, "/StatusNotifierItem",
-                                           "org.kde.StatusNotifierItem", "Activate")
-                << 0 << 0,
-            QDBusMessage::createMethodCall(item, "/StatusNotifierItem",
-                                           "org.kde.StatusNotifierItem", "Activate")
-                << 0 << 0,
-            QDBusMessage::createMethodCall(item, "/MenuBar", "com.canonical.dbusmenu", "Event")
-                << 1 << "clicked" << QVariant::fromValue(QDBusVariant(0)) << 0u,
-        };
-        for (const QDBusMessage& restore : restores) {
-            SCOPED_TRACE(restore.member().toStdString());
+        const QDBusMessage activate =
+            call("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate") << 0 << 0;
+        for (const QDBusMessage& restore :
+             {activate, activate,
+              call("/MenuBar", "com.canonical.dbusmenu", "Event")
+                  << 1 << "clicked" << QVariant::fromValue(QDBusVariant(0)) << 0u}) {
             panel.call(restore);
             EXPECT_TRUE(QTest::qWaitFor(
                 [&] {
                     return state().contains("window state: Normal") &&
-                           !seen.contains("_NET_WM_STATE_HIDDEN") && focused() &&
+                           !seen.contains("_NET_WM_STATE_HIDDEN") &&
+                           RunTool("xprop", {"-root", "_NET_ACTIVE_WINDOW"}, client)
+                               .Output.trimmed()
+                               .endsWith(id.toLatin1()) &&
                            RunTool("xwininfo", {"-id", window}, client)
                                .Output.contains("IsViewable");
                 },
                 15000))
-                << seen.toStdString();
+                << restore.member().toStdString() << seen.toStdString();
         }
 
         TChildProcesses clients;
