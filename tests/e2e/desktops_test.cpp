@@ -8,9 +8,11 @@
 #include "fakewatcher.h"
 #include "imagechecks.h"
 #include "toolrun.h"
+#include "traycolours.h"
 #include "waylandsession.h"
 
 #include <QDBusConnection>
+#include <QDBusInterface>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -20,23 +22,67 @@ namespace {
 
 class DesktopCaptureTest : public TE2ETest {
 protected:
-    void CaptureIn(TCompositor compositor, const QString& binary) {
+    // Capture on, BMP files: set on the suite's X server and kept in the settings file, so the
+    // program starts capturing in the session without being driven there. Then the session, and
+    // the program's environment pointed at it.
+    void EnterSession(TWaylandSession& session, const QString& binary) {
         if (QStandardPaths::findExecutable(binary).isEmpty())
             GTEST_SKIP() << binary.toStdString() << " is not installed";
-        // Capture on, BMP files: set on the suite's X server and kept in the settings file, so
-        // the program starts capturing in the session without being driven there.
         TChildProcess* program = nullptr;
         ASSERT_TRUE(StartCapturing(QStringLiteral("BitmapOut"), &program));
         ASSERT_EQ(RunTerminate(), 0);
         ASSERT_EQ(program->ExitCodeWithin(10000), 0);
-
-        TWaylandSession session(compositor);
         ASSERT_TRUE(session.Start()) << session.Problem().toStdString();
         const QProcessEnvironment client = session.ClientEnvironment(Sandbox().Environment());
-        for (const QString& name : {QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("DISPLAY"),
-                                    QStringLiteral("XAUTHORITY")})
+        for (const QString& name :
+             {QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("DISPLAY"),
+              QStringLiteral("XAUTHORITY"), QStringLiteral("DBUS_SESSION_BUS_ADDRESS")})
             if (client.contains(name))
                 Sandbox().SetVariable(name, client.value(name));
+    }
+
+    // Starts the program; its capturing window, looked for at any depth, as a window manager's
+    // frame holds it, and minimised or not, as the first run's settings start the program
+    // minimised into the tray.
+    QString StartInSession(const TWaylandSession& session, TChildProcess*& program) {
+        program = StartProgram();
+        QString window;
+        EXPECT_TRUE(program != nullptr &&
+                    WaitUntil(
+                        [&] {
+                            window =
+                                RunTool(QStringLiteral("xdotool"),
+                                        {QStringLiteral("search"), QStringLiteral("--all"),
+                                         QStringLiteral("--pid"), QString::number(program->Pid()),
+                                         QStringLiteral("--name"),
+                                         QLatin1Char('^') + ActiveCaption + QLatin1Char('$')},
+                                        Sandbox().Environment())
+                                    .Output.split('\n')
+                                    .value(0);
+                            return !window.isEmpty();
+                        },
+                        15000, 100))
+            << "the program has no capturing window\n"
+            << session.Log().right(4000).toStdString();
+        return window;
+    }
+
+    // The window manager's state of a window, and whether it is withdrawn (in the tray).
+    QByteArray State(const QString& window) {
+        return RunTool("xprop", {"-id", window, "WM_STATE", "_NET_WM_STATE"},
+                       Sandbox().Environment())
+            .Output;
+    }
+    static bool Withdrawn(const QByteArray& state) {
+        return !state.contains("window state: Normal") && !state.contains("window state: Iconic");
+    }
+
+    void CaptureIn(TCompositor compositor, const QString& binary) {
+        TWaylandSession session(compositor);
+        EnterSession(session, binary);
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        const QProcessEnvironment client = session.ClientEnvironment(Sandbox().Environment());
         // A panel of the test's own (a watcher and a host) on a bus beside the compositor's.
         TSessionBus bus;
         ASSERT_TRUE(bus.Start()) << bus.Problem().toStdString();
@@ -47,39 +93,15 @@ protected:
                                          QDBusConnection::ExportAllContents));
         ASSERT_TRUE(panel.registerService("org.kde.StatusNotifierWatcher") &&
                     panel.registerService("org.kde.StatusNotifierHost-1"));
-        program = StartProgram();
-        ASSERT_NE(program, nullptr);
-        // Looked for at any depth, as a window manager's frame holds it, and minimised or not, as
-        // the first run's settings start the program minimised.
-        QString window;
-        ASSERT_TRUE(WaitUntil(
-            [&] {
-                window = RunTool(QStringLiteral("xdotool"),
-                                 {QStringLiteral("search"), QStringLiteral("--all"),
-                                  QStringLiteral("--pid"), QString::number(program->Pid()),
-                                  QStringLiteral("--name"),
-                                  QLatin1Char('^') + ActiveCaption + QLatin1Char('$')},
-                                 client)
-                             .Output.split('\n')
-                             .value(0);
-                return !window.isEmpty();
-            },
-            15000, 100))
-            << "the program has no capturing window on Xwayland\n"
-            << session.Log().right(4000).toStdString();
+        TChildProcess* program = nullptr;
+        const QString window = StartInSession(session, program);
+        ASSERT_FALSE(window.isEmpty());
         // Started minimised into the tray: withdrawn, and back, mapped and no longer minimised,
         // when the panel activates the item.
         QByteArray seen;
-        const auto state = [&] {
-            return seen = RunTool("xprop", {"-id", window, "WM_STATE", "_NET_WM_STATE"}, client)
-                              .Output;
-        };
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] {
-                return !watcher.Items.isEmpty() && !state().contains("window state: Normal") &&
-                       !seen.contains("window state: Iconic");
-            },
-            15000))
+        const auto state = [&] { return seen = State(window); };
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return !watcher.Items.isEmpty() && Withdrawn(state()); }, 15000))
             << seen.toStdString();
         panel.call(QDBusMessage::createMethodCall(watcher.Items.last().section('/', 0, 0),
                                                   "/StatusNotifierItem",
@@ -138,6 +160,72 @@ TEST_F(DesktopCaptureTest, GnomeMutter) {
 
 TEST_F(DesktopCaptureTest, KdeKWin) {
     CaptureIn(TCompositor::KWin, QStringLiteral("kwin_wayland"));
+}
+
+// Xfce's own panel (its notification area, a watcher that hosts the items itself) and xfwm4:
+// the icon shows in the panel; minimised, the window goes into it, and the icon's click brings
+// it back with the focus, each time.
+TEST_F(DesktopCaptureTest, XfcePanel) {
+    TWaylandSession session(TCompositor::Xfce);
+    EnterSession(session, QStringLiteral("xfce4-panel"));
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    TChildProcess* program = nullptr;
+    const QString window = StartInSession(session, program);
+    ASSERT_FALSE(window.isEmpty());
+    const QProcessEnvironment& client = Sandbox().Environment();
+    const QString panel = RunTool(QStringLiteral("xdotool"),
+                                  {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                   QStringLiteral("--class"), QStringLiteral("xfce4-panel")},
+                                  client)
+                              .Output.trimmed();
+    QDBusInterface watcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
+                           QStringLiteral("/StatusNotifierWatcher"),
+                           QStringLiteral("org.kde.StatusNotifierWatcher"),
+                           QDBusConnection::connectToBus(
+                               client.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")), "xfce"));
+    QByteArray seen;
+    QImage picture;
+    QString colour;
+    // The panel holds the icon alone, in its middle.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            picture = TDesktopDriver(client).WindowPicture(panel.toULongLong());
+            colour = TrayColourOf(picture);
+            return Withdrawn(seen = State(window)) && colour == "green" &&
+                   watcher.property("RegisteredStatusNotifierItems").toStringList().size() == 1;
+        },
+        15000))
+        << "icon " << colour.toStdString() << "; " << seen.toStdString();
+    // The user works in another window when the icon is clicked.
+    TChildProcesses others;
+    ASSERT_NE(
+        others.Start(QStringLiteral("zenity"), {"--info", "--text", "another window"}, client),
+        nullptr);
+    const auto clickBringsBack = [&] {
+        RunTool("xdotool",
+                {"search", "--sync", "--onlyvisible", "--class", "zenity", "mousemove", "--window",
+                 "%1", "10", "10", "click", "1"},
+                client);
+        RunTool("xdotool",
+                {"mousemove", "--window", panel, QString::number(picture.width() / 2),
+                 QString::number(picture.height() / 2), "click", "1"},
+                client);
+        return QTest::qWaitFor(
+            [&] {
+                return (seen = State(window)).contains("window state: Normal") &&
+                       RunTool("xdotool", {"getactivewindow"}, client).Output.trimmed() == window;
+            },
+            15000);
+    };
+    EXPECT_TRUE(clickBringsBack()) << seen.toStdString();
+    RunTool("xdotool", {"windowminimize", window}, client);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Withdrawn(seen = State(window)); }, 15000))
+        << "minimised, not in the tray: " << seen.toStdString();
+    EXPECT_TRUE(clickBringsBack()) << seen.toStdString();
+    EXPECT_EQ(RunTerminate(), 0);
+    if (HasFailure())
+        std::fprintf(stderr, "[ e2e     ] xfce said:\n%s\n", session.Log().right(4000).constData());
 }
 
 } // namespace
