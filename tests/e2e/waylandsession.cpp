@@ -33,21 +33,14 @@ const char* const Names[] = {"sway", "mutter", "kwin", "xfce"};
 // icon is in the middle of the panel. Settings of its own spare the panel its first-run question.
 const QByteArray XfcePanel = R"(<channel name="xfce4-panel" version="1.0">
  <property name="configver" type="int" value="2"/>
- <property name="panels" type="array"><value type="int" value="1"/>
-  <property name="panel-1" type="empty">
-   <property name="position" type="string" value="p=10;x=640;y=1000"/>
-   <property name="position-locked" type="bool" value="true"/>
-   <property name="length" type="uint" value="1"/>
-   <property name="length-adjust" type="bool" value="true"/>
-   <property name="size" type="uint" value="32"/>
-   <property name="plugin-ids" type="array"><value type="int" value="1"/></property>
-  </property>
- </property>
- <property name="plugins" type="empty">
-  <property name="plugin-1" type="string" value="systray"/>
- </property>
-</channel>
-)";
+ <property name="panels" type="array"><value type="int" value="1"/><property name="panel-1" type="empty">
+  <property name="position" type="string" value="p=10;x=640;y=1000"/>
+  <property name="position-locked" type="bool" value="true"/><property name="size" type="uint" value="32"/>
+  <property name="length" type="uint" value="1"/><property name="length-adjust" type="bool" value="true"/>
+  <property name="plugin-ids" type="array"><value type="int" value="1"/></property>
+ </property></property>
+ <property name="plugins" type="empty"><property name="plugin-1" type="string" value="systray"/></property>
+</channel>)";
 
 } // namespace
 
@@ -244,20 +237,16 @@ bool TWaylandSession::StartXfce() {
         QStringLiteral("-c"),
         QStringLiteral("/usr/lib/*/xfce4/xfconf/xfconfd & c=$!; xfwm4 --compositor=off "
                        "--sm-client-disable & w=$!; xfce4-panel --sm-client-disable & p=$!; "
-                       "trap : TERM; wait $p; kill $c $w $p")};
+                       "trap : TERM; wait $p; kill $c $w $p; wait")};
     options.Environment = ClientEnvironment(QProcessEnvironment());
-    options.Environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
-                               FCompositor.FilePath(QStringLiteral("config")));
+    options.Environment.insert("XDG_CONFIG_HOME", FCompositor.FilePath("config"));
     options.TimeoutMs = StartTimeoutMs;
     // Ready once the window manager runs and the panel's notification area watches for items.
     options.Ready = [this](TDaemon&) {
-        QDBusConnection bus = QDBusConnection::connectToBus(FBus.Address(), FBusClient);
-        return bus.interface()
-                   ->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"))
-                   .value() &&
-               RunTool(QStringLiteral("xprop"),
-                       {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")},
-                       ClientEnvironment(QProcessEnvironment()), 2000)
+        const QDBusConnection bus = QDBusConnection::connectToBus(FBus.Address(), FBusClient);
+        return bus.interface()->isServiceRegistered("org.kde.StatusNotifierWatcher").value() &&
+               RunTool("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"},
+                       ClientEnvironment(QProcessEnvironment()))
                    .Output.contains("window id");
     };
     return FCompositor.Start(options);
