@@ -13,7 +13,6 @@
 #include "waylandsession.h"
 
 #include <QDBusConnection>
-#include <QDBusInterface>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -172,17 +171,13 @@ TEST_F(DesktopCaptureTest, XfcePanel) {
     const QString panel =
         RunTool("xdotool", {"search", "--onlyvisible", "--class", "xfce4-panel"}, client)
             .Output.trimmed();
-    QDBusInterface watcher(
-        "org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher", "org.kde.StatusNotifierWatcher",
-        QDBusConnection::connectToBus(client.value("DBUS_SESSION_BUS_ADDRESS"), "xfce"));
     QByteArray seen;
     QImage picture;
     // The panel holds the icon alone, in its middle.
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             picture = TDesktopDriver(client).WindowPicture(panel.toULongLong());
-            return Withdrawn(seen = State(window)) && TrayColourOf(picture) == "green" &&
-                   watcher.property("RegisteredStatusNotifierItems").toStringList().size() == 1;
+            return Withdrawn(seen = State(window)) && TrayColourOf(picture) == "green";
         },
         15000))
         << "no green icon in the panel; " << seen.toStdString();
@@ -211,8 +206,6 @@ TEST_F(DesktopCaptureTest, XfcePanel) {
         << "minimised, not in the tray: " << seen.toStdString();
     EXPECT_TRUE(clickBringsBack()) << seen.toStdString();
     EXPECT_EQ(RunTerminate(), 0);
-    if (HasFailure())
-        std::fprintf(stderr, "[ e2e     ] xfce said:\n%s\n", session.Log().right(4000).constData());
 }
 
 } // namespace
