@@ -35,6 +35,7 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq "${packages[@]}" >/dev/null
-# The compositors of GNOME and KDE for the end-to-end tests, and a GTK window to give the focus
-# to; without their recommendations (whole desktops).
-$sudo apt-get install -y -qq --no-install-recommends mutter kwin-wayland zenity >/dev/null
+# The compositors of GNOME and KDE and Xfce's window manager and panel for the end-to-end tests,
+# and a GTK window to give the focus to; without their recommendations (whole desktops).
+$sudo apt-get install -y -qq --no-install-recommends mutter kwin-wayland zenity \
+  xfce4-panel xfwm4 xfconf >/dev/null

@@ -3,11 +3,13 @@
 // windows with the focus). A picture a Wayland client copies while another window has the focus
 // becomes one file; the copier quitting, after which mutter offers the same picture again on its
 // own, adds none. Started minimised with a panel on the bus, the window waits withdrawn in its
-// tray and comes back whole when the panel activates the icon.
+// tray and comes back whole when the panel activates the icon. Under Xfce (X11) its own panel
+// and window manager take the icon and the window.
 #include "e2efixture.h"
 #include "fakewatcher.h"
 #include "imagechecks.h"
 #include "toolrun.h"
+#include "traycolours.h"
 #include "waylandsession.h"
 
 #include <QDBusConnection>
@@ -21,23 +23,62 @@ namespace {
 
 class DesktopCaptureTest : public TE2ETest {
 protected:
-    void CaptureIn(TCompositor compositor, const QString& binary) {
+    // Capture on, BMP files: set on the suite's X server and kept in the settings file, so the
+    // program starts capturing in the session without being driven there. Then the session, and
+    // the program's environment pointed at it.
+    void EnterSession(TWaylandSession& session, const QString& binary) {
         if (QStandardPaths::findExecutable(binary).isEmpty())
             GTEST_SKIP() << binary.toStdString() << " is not installed";
-        // Capture on, BMP files: set on the suite's X server and kept in the settings file, so
-        // the program starts capturing in the session without being driven there.
         TChildProcess* program = nullptr;
         ASSERT_TRUE(StartCapturing(QStringLiteral("BitmapOut"), &program));
         ASSERT_EQ(RunTerminate(), 0);
         ASSERT_EQ(program->ExitCodeWithin(10000), 0);
-
-        TWaylandSession session(compositor);
         ASSERT_TRUE(session.Start()) << session.Problem().toStdString();
         const QProcessEnvironment client = session.ClientEnvironment(Sandbox().Environment());
-        for (const QString& name : {QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("DISPLAY"),
-                                    QStringLiteral("XAUTHORITY")})
+        for (const QString& name :
+             {QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("DISPLAY"),
+              QStringLiteral("XAUTHORITY"), QStringLiteral("DBUS_SESSION_BUS_ADDRESS")})
             if (client.contains(name))
                 Sandbox().SetVariable(name, client.value(name));
+    }
+
+    // Starts the program; its capturing window, looked for at any depth, as a window manager's
+    // frame holds it, and minimised or not, as the first run's settings start the program
+    // minimised into the tray. Empty when it has none.
+    QString StartInSession() {
+        const TChildProcess* program = StartProgram();
+        QString window;
+        WaitUntil(
+            [&] {
+                window = RunTool("xdotool",
+                                 {"search", "--all", "--pid",
+                                  QString::number(program ? program->Pid() : 0), "--name",
+                                  '^' + ActiveCaption + '$'},
+                                 Sandbox().Environment())
+                             .Output.split('\n')
+                             .value(0);
+                return !window.isEmpty();
+            },
+            15000, 100);
+        return window;
+    }
+
+    // The window manager's state of a window, and whether it is withdrawn (in the tray).
+    QByteArray State(const QString& window) {
+        return RunTool("xprop", {"-id", window, "WM_STATE", "_NET_WM_STATE"},
+                       Sandbox().Environment())
+            .Output;
+    }
+    static bool Withdrawn(const QByteArray& state) {
+        return !state.contains("window state: Normal") && !state.contains("window state: Iconic");
+    }
+
+    void CaptureIn(TCompositor compositor, const QString& binary) {
+        TWaylandSession session(compositor);
+        EnterSession(session, binary);
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        const QProcessEnvironment client = session.ClientEnvironment(Sandbox().Environment());
         // A panel of the test's own (a watcher and a host) on a bus beside the compositor's.
         TSessionBus bus;
         ASSERT_TRUE(bus.Start()) << bus.Problem().toStdString();
@@ -48,39 +89,15 @@ protected:
                                          QDBusConnection::ExportAllContents));
         ASSERT_TRUE(panel.registerService("org.kde.StatusNotifierWatcher") &&
                     panel.registerService("org.kde.StatusNotifierHost-1"));
-        program = StartProgram();
-        ASSERT_NE(program, nullptr);
-        // Looked for at any depth, as a window manager's frame holds it, and minimised or not, as
-        // the first run's settings start the program minimised.
-        QString window;
-        ASSERT_TRUE(WaitUntil(
-            [&] {
-                window = RunTool(QStringLiteral("xdotool"),
-                                 {QStringLiteral("search"), QStringLiteral("--all"),
-                                  QStringLiteral("--pid"), QString::number(program->Pid()),
-                                  QStringLiteral("--name"),
-                                  QLatin1Char('^') + ActiveCaption + QLatin1Char('$')},
-                                 client)
-                             .Output.split('\n')
-                             .value(0);
-                return !window.isEmpty();
-            },
-            15000, 100))
-            << "the program has no capturing window on Xwayland\n"
-            << session.Log().right(4000).toStdString();
+        const QString window = StartInSession();
+        ASSERT_FALSE(window.isEmpty()) << "no capturing window\n"
+                                       << session.Log().right(4000).toStdString();
         // Started minimised into the tray: withdrawn, and back, mapped and no longer minimised,
         // when the panel activates the item.
         QByteArray seen;
-        const auto state = [&] {
-            return seen = RunTool("xprop", {"-id", window, "WM_STATE", "_NET_WM_STATE"}, client)
-                              .Output;
-        };
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] {
-                return !watcher.Items.isEmpty() && !state().contains("window state: Normal") &&
-                       !seen.contains("window state: Iconic");
-            },
-            15000))
+        const auto state = [&] { return seen = State(window); };
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return !watcher.Items.isEmpty() && Withdrawn(state()); }, 15000))
             << seen.toStdString();
         // Back with the focus, and a window on the screen stays there whatever restores it
         // again: the icon's click, the menu's "Restore".
@@ -155,6 +172,57 @@ TEST_F(DesktopCaptureTest, GnomeMutter) {
 
 TEST_F(DesktopCaptureTest, KdeKWin) {
     CaptureIn(TCompositor::KWin, QStringLiteral("kwin_wayland"));
+}
+
+// Xfce's own panel (its notification area, a watcher that hosts the items itself) and xfwm4:
+// the icon shows in the panel; minimised, the window goes into it, and the icon's click brings
+// it back with the focus, each time.
+TEST_F(DesktopCaptureTest, XfcePanel) {
+    TWaylandSession session(TCompositor::Xfce);
+    EnterSession(session, QStringLiteral("xfce4-panel"));
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    const QString window = StartInSession();
+    ASSERT_FALSE(window.isEmpty()) << session.Log().right(4000).toStdString();
+    const QProcessEnvironment& client = Sandbox().Environment();
+    const QString panel =
+        RunTool("xdotool", {"search", "--onlyvisible", "--class", "xfce4-panel"}, client)
+            .Output.trimmed();
+    QByteArray seen;
+    QImage picture;
+    // The panel holds the icon alone, in its middle.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            picture = TDesktopDriver(client).WindowPicture(panel.toULongLong());
+            return Withdrawn(seen = State(window)) && TrayColourOf(picture) == "green";
+        },
+        15000))
+        << "no green icon in the panel; " << seen.toStdString();
+    // The user works in another window when the icon is clicked.
+    TChildProcesses others;
+    ASSERT_NE(others.Start("zenity", {"--info", "--text", "another window"}, client), nullptr);
+    const auto clickBringsBack = [&] {
+        RunTool("xdotool",
+                {"search", "--sync", "--onlyvisible", "--class", "zenity", "mousemove", "--window",
+                 "%1", "10", "10", "click", "1"},
+                client);
+        RunTool("xdotool",
+                {"mousemove", "--window", panel, QString::number(picture.width() / 2),
+                 QString::number(picture.height() / 2), "click", "1"},
+                client);
+        return QTest::qWaitFor(
+            [&] {
+                return (seen = State(window)).contains("window state: Normal") &&
+                       RunTool("xdotool", {"getactivewindow"}, client).Output.trimmed() == window;
+            },
+            15000);
+    };
+    EXPECT_TRUE(clickBringsBack()) << seen.toStdString();
+    RunTool("xdotool", {"windowminimize", window}, client);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Withdrawn(seen = State(window)); }, 15000))
+        << "minimised, not in the tray: " << seen.toStdString();
+    EXPECT_TRUE(clickBringsBack()) << seen.toStdString();
+    EXPECT_EQ(RunTerminate(), 0);
 }
 
 } // namespace

@@ -27,7 +27,20 @@ QString TestUser() {
 }
 
 // By the order of TCompositor.
-const char* const Names[] = {"sway", "mutter", "kwin"};
+const char* const Names[] = {"sway", "mutter", "kwin", "xfce"};
+
+// One small panel at the bottom with the notification area alone, as long as its icons: the
+// icon is in the middle of the panel. Settings of its own spare the panel its first-run question.
+const QByteArray XfcePanel = R"(<channel name="xfce4-panel" version="1.0">
+ <property name="configver" type="int" value="2"/>
+ <property name="panels" type="array"><value type="int" value="1"/><property name="panel-1" type="empty">
+  <property name="position" type="string" value="p=10;x=640;y=1000"/>
+  <property name="position-locked" type="bool" value="true"/><property name="size" type="uint" value="32"/>
+  <property name="length" type="uint" value="1"/><property name="length-adjust" type="bool" value="true"/>
+  <property name="plugin-ids" type="array"><value type="int" value="1"/></property>
+ </property></property>
+ <property name="plugins" type="empty"><property name="plugin-1" type="string" value="systray"/></property>
+</channel>)";
 
 } // namespace
 
@@ -64,6 +77,7 @@ bool TWaylandSession::Start() {
     FProblem.clear();
     const bool started = FKind == TCompositor::Mutter ? StartMutter()
                          : FKind == TCompositor::KWin ? StartKWin()
+                         : FKind == TCompositor::Xfce ? StartXfce()
                                                       : StartSway();
     if (!started && FProblem.isEmpty())
         FProblem = !FBus.Problem().isEmpty() ? FBus.Problem() : FCompositor.Problem();
@@ -205,10 +219,46 @@ bool TWaylandSession::StartKWin() {
     return FCompositor.Start(options);
 }
 
+bool TWaylandSession::StartXfce() {
+    FXServer = std::make_unique<TXvfbServer>();
+    if (!FXServer->Start()) {
+        FProblem = FXServer->Problem();
+        return false;
+    }
+    FDisplay = FXServer->Display();
+    const QString channels = QStringLiteral("config/xfce4/xfconf/xfce-perchannel-xml");
+    if (!FBus.Start() || !QDir(FCompositor.FilePath({})).mkpath(channels) ||
+        !FCompositor.WriteFile(channels + QStringLiteral("/xfce4-panel.xml"), XfcePanel))
+        return false;
+    // The settings daemon, the window manager and the panel, ended together.
+    TDaemon::TOptions options;
+    options.Program = QStringLiteral("sh");
+    options.Arguments = {
+        QStringLiteral("-c"),
+        QStringLiteral("/usr/lib/*/xfce4/xfconf/xfconfd & c=$!; xfwm4 --compositor=off "
+                       "--sm-client-disable & w=$!; xfce4-panel --sm-client-disable & p=$!; "
+                       "trap : TERM; wait $p; kill $c $w $p; wait")};
+    options.Environment = ClientEnvironment(QProcessEnvironment());
+    options.Environment.insert("XDG_CONFIG_HOME", FCompositor.FilePath("config"));
+    options.TimeoutMs = StartTimeoutMs;
+    // Ready once the window manager runs and the panel's notification area watches for items.
+    options.Ready = [this](TDaemon&) {
+        const QDBusConnection bus = QDBusConnection::connectToBus(FBus.Address(), FBusClient);
+        return bus.interface()->isServiceRegistered("org.kde.StatusNotifierWatcher").value() &&
+               RunTool("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"},
+                       ClientEnvironment(QProcessEnvironment()))
+                   .Output.contains("window id");
+    };
+    return FCompositor.Start(options);
+}
+
 QProcessEnvironment TWaylandSession::ClientEnvironment(QProcessEnvironment base) const {
     if (!base.contains(QStringLiteral("PATH")))
         base.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
-    base.insert(QStringLiteral("WAYLAND_DISPLAY"), FSocket);
+    if (!FSocket.isEmpty())
+        base.insert(QStringLiteral("WAYLAND_DISPLAY"), FSocket);
+    if (FKind == TCompositor::Xfce)
+        base.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), FBus.Address());
     if (!FControlSocket.isEmpty())
         base.insert(QStringLiteral("SWAYSOCK"), FControlSocket);
     if (!FDisplay.isEmpty()) {

@@ -1,16 +1,19 @@
 #pragma once
 
 #include "daemon.h"
+#include "xvfbserver.h"
 
 #include <QProcessEnvironment>
 #include <QString>
+#include <memory>
 
 // The compositors of the desktops the program meets, headless and drawn in software, each with
 // Xwayland: sway (wlroots: data-control), mutter (GNOME: no data-control, the clipboard reaches
 // X11 through Xwayland) and KWin (KDE: data-control; the X11 clipboard follows only X11 windows
 // with the focus). They run as an unprivileged user; the tests' clients reach them by the
-// absolute paths of their sockets, as whatever user runs the tests.
-enum class TCompositor { Sway, Mutter, KWin };
+// absolute paths of their sockets, as whatever user runs the tests. Xfce is X11 only: its window
+// manager (xfwm4) and panel on an X server of their own.
+enum class TCompositor { Sway, Mutter, KWin, Xfce };
 
 // A private session bus that admits every user: the compositor's and the tests'.
 class TSessionBus {
@@ -53,6 +56,7 @@ private:
     bool StartSway();
     bool StartMutter();
     bool StartKWin();
+    bool StartXfce();
     bool OpenRemoteDesktop();
 
     TCompositor FKind;
@@ -65,4 +69,5 @@ private:
     QString FBusClient;     // our connection to the session bus; it holds mutter's input devices
     int FScripts = 0;       // KWin scripts loaded
     QString FProblem;
+    std::unique_ptr<TXvfbServer> FXServer; // Xfce's
 };
