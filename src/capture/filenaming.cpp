@@ -1,6 +1,10 @@
 #include "capture/filenaming.h"
 
+#include "capture/numberedfiles.h"
 #include "platform/files/fileprobe.h"
+
+#include <algorithm>
+#include <optional>
 
 namespace {
 // Beyond this the numbers would not fit the counter; ten million files per width are taken
@@ -101,14 +105,27 @@ qint64 PowerOfTen(int digits) {
 TNameResult SearchFileName(const TNameSearch& search) {
     int digits = search.Digits;
     qint64 k = search.Automatic ? 0 : ReadStartValue(search.StartText) - 1;
+    // Read once the first candidate is taken: from then on only the numbers the folder's names
+    // leave free are probed, however many files the folder holds. Each search reads the folder
+    // anew, so whatever other programs did to it since the last capture counts.
+    std::optional<TNumberedFiles> listed;
     for (;;) {
         QString name;
         do {
             ++k;
+            if (listed && k < PowerOfTen(digits)) {
+                const qint64 unlisted =
+                    listed->FirstUnlisted(k + search.RunningSaves, digits) - search.RunningSaves;
+                k = std::min(unlisted, PowerOfTen(digits));
+            }
             name =
                 search.BaseName + FormatNumber(k + search.RunningSaves, digits) + search.Extension;
+            // The probe has the last word: the folder may tell letter case apart or not, and
+            // names may have come since it was read.
             if (!search.Taken(search.Directory + name))
                 break;
+            if (!listed)
+                listed.emplace(search.Directory, search.BaseName, search.Extension);
         } while (k < PowerOfTen(digits));
         // Reaching 10^N means the width is used up: one digit more, and the number 10^N
         // itself is skipped whether or not its file exists.

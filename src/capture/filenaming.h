@@ -49,7 +49,8 @@ struct TNameSearch {
     bool Automatic = false; // numbering starts at 1; otherwise at the value of StartText
     QString StartText;
     int RunningSaves = 0; // added to every candidate number
-    // Whether the full path is taken (on disk, or by a running save).
+    // Whether the full path is taken (on disk, or by a running save). Once the first candidate
+    // is taken, asked only for the numbers that no name in the folder spells.
     std::function<bool(const QString& path)> Taken;
     // Every number of the width is taken: the digit count grows to `newDigits`.
     std::function<void(int newDigits)> Widen;

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -40,6 +41,14 @@ TEST_F(FileNaming, AutomaticModeFillsTheFirstGap) {
     // Another format's file does not take a number.
     ASSERT_TRUE(Touch(Dir.filePath("SVX0002.bmp")));
     EXPECT_EQ(Search().FileName, "SVX0002.jpg");
+    // Nor does a wider name with a leading zero: no number of this width is written so.
+    ASSERT_TRUE(Touch(Dir.filePath("SVX00002.jpg")));
+    EXPECT_EQ(Search().FileName, "SVX0002.jpg");
+    // What other programs add or delete between two searches decides the next.
+    ASSERT_TRUE(Touch(Dir.filePath("SVX0002.jpg")));
+    EXPECT_EQ(Search().FileName, "SVX0004.jpg");
+    ASSERT_TRUE(QFile::remove(Dir.filePath("SVX0003.jpg")));
+    EXPECT_EQ(Search().FileName, "SVX0003.jpg");
 }
 
 TEST_F(FileNaming, StartValues) {
@@ -95,6 +104,18 @@ TEST_F(FileNaming, WildcardsAndFoldersCountAsTaken) {
     ASSERT_TRUE(Touch(Dir.filePath("SVA0002.jpg")));
     EXPECT_EQ(Search([](TNameSearch& s) { s.BaseName = "SV?"; }).FileName, "SV?0003.jpg");
     EXPECT_EQ(Search([](TNameSearch& s) { s.BaseName = "S*"; }).FileName, "S*0003.jpg");
+    // A dangling link is an entry of that name as well.
+    ASSERT_TRUE(QFile::link(Dir.filePath("gone"), Dir.filePath("SVY0001.jpg")));
+    EXPECT_EQ(Search([](TNameSearch& s) { s.BaseName = "SVY"; }).FileName, "SVY0002.jpg");
+    // Letter case counts as the probe counts it: a folder that folds case (FAT) takes the number.
+    ASSERT_TRUE(Touch(Dir.filePath("svx0002.JPG")));
+    const bool folds = FileProbe(Dir.filePath("SVX0002.jpg"));
+    EXPECT_EQ(Search().FileName, folds ? "SVX0003.jpg" : "SVX0002.jpg");
+    const auto caseBlind = [](const QString& path) {
+        const QFileInfo info(path);
+        return QDir(info.path()).entryList().contains(info.fileName(), Qt::CaseInsensitive);
+    };
+    EXPECT_EQ(Search([&](TNameSearch& s) { s.Taken = caseBlind; }).FileName, "SVX0003.jpg");
 }
 
 TEST(NamingHelpers, RunningSavesReserveTheirNames) {

@@ -54,17 +54,22 @@ bool FileProbe(const QString& path) {
         // lstat: a dangling link is still a directory entry of that name.
         return lstat(QFile::encodeName(path).constData(), &info) == 0;
     }
+    bool found = false;
+    ForEachFolderEntry(folder, [&](const char* entry) {
+        found = WildcardMatch(name, QFile::decodeName(entry));
+        return !found;
+    });
+    return found;
+}
+
+bool ForEachFolderEntry(const QString& folder, const std::function<bool(const char*)>& visit) {
     DIR* dir = opendir(QFile::encodeName(folder).constData());
     if (dir == nullptr)
         return false;
-    bool found = false;
     while (const dirent* entry = readdir(dir)) {
-        const QString entryName = QFile::decodeName(entry->d_name);
-        if (WildcardMatch(name, entryName)) {
-            found = true;
+        if (!visit(entry->d_name))
             break;
-        }
     }
     closedir(dir);
-    return found;
+    return true;
 }
