@@ -188,6 +188,11 @@ TEST_F(HostileClipboardTest, TransfersPastTheByteCapFail) {
     const QString png = WriteClip(PatternImage(64, 48, 8)), bmp = Sandbox().PathOf("clip.bmp");
     const qint64 size = QFileInfo(png).size();
     ASSERT_TRUE(PatternImage(64, 48, 9).save(bmp, "BMP"));
+    const QString jpg = Sandbox().PathOf("clip.jpg"), tif = Sandbox().PathOf("clip.tif"),
+                  gif = Sandbox().PathOf("clip.gif"), empty = Sandbox().PathOf("empty");
+    ASSERT_TRUE(PatternImage(64, 48, 10).save(jpg, "JPEG") &&
+                PatternImage(64, 48, 11).save(tif, "TIFF") && WriteAll(empty, {}) &&
+                RunTool("convert", {bmp, gif}, Sandbox().Environment()).Ok());
     const TScopedSetting display(
         "DISPLAY", Desktop().Environment().value(QStringLiteral("DISPLAY")).toLocal8Bit());
     const struct {
@@ -202,6 +207,16 @@ TEST_F(HostileClipboardTest, TransfersPastTheByteCapFail) {
         {"in pieces, past the cap", {"--piece", "256", "image/png=" + png}, size - 1, false},
         // Its refusal of PNG comes again where the list of types is awaited.
         {"answers sent twice", {"--answer-twice", "image/bmp=" + bmp}, MaxClipboardBytes, true},
+        // Pictures of each type, asked for after PNG is refused or answered with nothing.
+        {"JPEG alone", {"image/jpeg=" + jpg}, MaxClipboardBytes, true},
+        {"GIF alone", {"image/gif=" + gif}, MaxClipboardBytes, true},
+        {"TIFF alone", {"image/tiff=" + tif}, MaxClipboardBytes, true},
+        {"PNG empty, BMP beside it",
+         {"image/png=" + empty + ",image/bmp=" + bmp},
+         MaxClipboardBytes,
+         true},
+        // As xclip does, whatever type it is asked for.
+        {"PNG asked for, JPEG sent", {"image/png=" + jpg}, MaxClipboardBytes, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
