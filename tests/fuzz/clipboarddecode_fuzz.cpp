@@ -1,6 +1,6 @@
-// Arbitrary bytes offered from the clipboard, read by whichever reader their signature names:
-// decoding must neither crash, hang nor allocate beyond its bounds. Built for libFuzzer when the
-// compiler has it; otherwise a deterministic mutation loop over the seed files stands in.
+// Arbitrary bytes from the clipboard, read by the reader their signature names: decoding must
+// neither crash, hang nor allocate beyond its bounds. Built for libFuzzer when the compiler has
+// it; otherwise a deterministic mutation loop over the seed files stands in.
 #include "platform/clipboard/clipboarddecode.h"
 
 #include <QByteArray>

@@ -46,7 +46,7 @@ const QByteArray OnePixelGif =
     QByteArray::fromHex("474946383961010001008000"
                         "00ffffff0000002c00000000010001000002024401003b");
 
-TEST(ClipboardDecode, EachTypeDecodesByWhatItsBytesAre) {
+TEST(ClipboardDecode, EachTypeDecodesWithItsOwnFormatOnly) {
     const QImage small = Filled(5, 3);
     const struct {
         const char* Type;
