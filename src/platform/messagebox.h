@@ -24,6 +24,9 @@ public:
     // Modal: returns when the user has answered.
     virtual TBoxResult Show(const TBoxRequest& request) = 0;
     // Shows the box and returns at once; `done` runs on the GUI thread when it is answered.
-    // Used for boxes shown on a worker's behalf, so the GUI thread keeps capturing meanwhile.
-    virtual void ShowAsync(const TBoxRequest& request, std::function<void(TBoxResult)> done) = 0;
+    // Used for boxes shown on a worker's behalf, so the GUI thread keeps capturing meanwhile, and
+    // for news that may stop being true while the box is open: the returned function takes the
+    // box down unanswered (nothing once it has been answered).
+    virtual std::function<void()> ShowAsync(const TBoxRequest& request,
+                                            std::function<void(TBoxResult)> done) = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <memory>
 
 namespace {
@@ -54,7 +55,8 @@ TBoxResult TQtMessageBoxes::Show(const TBoxRequest& request) {
     return ToResult(box->exec());
 }
 
-void TQtMessageBoxes::ShowAsync(const TBoxRequest& request, std::function<void(TBoxResult)> done) {
+std::function<void()> TQtMessageBoxes::ShowAsync(const TBoxRequest& request,
+                                                 std::function<void(TBoxResult)> done) {
     QMessageBox* box = MakeBox(request).release(); // owned by itself: deleted when closed
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
@@ -63,4 +65,8 @@ void TQtMessageBoxes::ShowAsync(const TBoxRequest& request, std::function<void(T
             done(ToResult(button));
     });
     box->show();
+    return [open = QPointer<QMessageBox>(box)] {
+        if (open != nullptr)
+            open->close();
+    };
 }

@@ -5,5 +5,6 @@
 class TQtMessageBoxes : public IMessageBoxes {
 public:
     TBoxResult Show(const TBoxRequest& request) override;
-    void ShowAsync(const TBoxRequest& request, std::function<void(TBoxResult)> done) override;
+    std::function<void()> ShowAsync(const TBoxRequest& request,
+                                    std::function<void(TBoxResult)> done) override;
 };

@@ -30,9 +30,17 @@ bool Fires(TTrayIconMessage trigger, ITrayBackend::TClick click) {
     }
 }
 
+// How long a window started into the tray waits unseen for the desktop to say whether a panel
+// shows the icon. Desktops answer in moments; one that takes longer must not keep the window out
+// of the user's reach, so it waits minimised in the taskbar from then on.
+constexpr int UnseenWaitMs = 1500;
+
 } // namespace
 
 TTrayIcon::TTrayIcon(QWidget* window) : QObject(window), FWindow(window) {
+    FUnseenWait.setSingleShot(true);
+    FUnseenWait.setInterval(UnseenWaitMs);
+    connect(&FUnseenWait, &QTimer::timeout, this, &TTrayIcon::TakeOutOfTray);
     FAnimation.setInterval(1000);
     connect(&FAnimation, &QTimer::timeout, this, &TTrayIcon::DoOnAnimate);
     if (ITrayHost* host = Platform().Tray) {
@@ -86,7 +94,13 @@ bool TTrayIcon::SetVisible(bool visible) {
     FBackend->SetToolTip(FHint);
     FBackend->SetIcon(FCurrent);
     FShown = FBackend->Show();
+    if (FShown)
+        emit IconShown();
     return FShown;
+}
+
+bool TTrayIcon::Deciding() const {
+    return FBackend != nullptr && !FEnded && FBackend->Deciding();
 }
 
 void TTrayIcon::SetAnimate(bool on) {
@@ -109,10 +123,10 @@ void TTrayIcon::Minimize() {
     // A window manager still minimising a window as it is withdrawn may keep it, minimised,
     // where nothing reaches it. So a window on the screen that goes into the tray is withdrawn
     // straight away, not first minimised; and one not shown yet, at start, while the desktop has
-    // still to say whether a panel shows the icon (it answers in moments), waits unseen rather
-    // than being shown and withdrawn at once.
-    const bool intoTray = FShown || (FVisible && FBackend != nullptr && !FEnded &&
-                                     !FWindow->isVisible() && FBackend->Deciding());
+    // still to say whether a panel shows the icon, waits unseen for a moment rather than being
+    // shown and withdrawn at once.
+    const bool waitUnseen = !FShown && FVisible && !FWindow->isVisible() && Deciding();
+    const bool intoTray = FShown || waitUnseen;
     if (!FWindow->isMinimized() && !(intoTray && FWindow->isVisible()))
         FWindow->setWindowState(FWindow->windowState() | Qt::WindowMinimized);
     // Without an icon to click, the window keeps its taskbar entry.
@@ -121,21 +135,37 @@ void TTrayIcon::Minimize() {
         FRestoring = false;
         FWindow->hide();
     }
+    if (waitUnseen)
+        FUnseenWait.start();
+}
+
+void TTrayIcon::TakeOutOfTray() {
+    FUnseenWait.stop();
+    if (!FWindowInTray || FShown || FWindow == nullptr)
+        return;
+    FWindowInTray = false;
+    FWindow->showMinimized();
 }
 
 void TTrayIcon::Restore() {
     FWindowInTray = false;
+    FUnseenWait.stop();
     if (FWindow == nullptr)
         return;
     IDesktop* desktop = Platform().Desktop;
-    if (desktop != nullptr) {
-        desktop->ShowNormal(FWindow);
-    } else {
-        FWindow->setWindowState((FWindow->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-        FWindow->show();
+    // A window on the screen is only brought to the front: showing it anew would have the window
+    // system take it down and map it again behind the toolkit's back.
+    if (!FWindow->isVisible() || FWindow->isMinimized()) {
+        if (desktop != nullptr) {
+            desktop->ShowNormal(FWindow);
+        } else {
+            FWindow->setWindowState((FWindow->windowState() & ~Qt::WindowMinimized) |
+                                    Qt::WindowActive);
+            FWindow->show();
+        }
+        FRestoring = true;
     }
     FWindow->raise();
-    FRestoring = true;
     // The desktop's leave to take the focus, where it gave one with the click: the toolkit
     // hands it to a Wayland compositor as it activates the window.
     const QString token = FBackend != nullptr ? FBackend->TakeActivationToken() : QString();
@@ -217,10 +247,8 @@ void TTrayIcon::AvailabilityChanged(bool available) {
         return;
     }
     FShown = false;
-    // The panel has gone, and with it the way back to a hidden window: give it a taskbar
-    // entry again.
-    if (FWindowInTray && FWindow != nullptr) {
-        FWindowInTray = false;
-        FWindow->showMinimized();
-    }
+    // The panel has gone, or none has taken the icon, and with it the way back to a hidden
+    // window: give it a taskbar entry again. One still waiting for the desktop's answer waits on.
+    if (!(FUnseenWait.isActive() && Deciding()))
+        TakeOutOfTray();
 }

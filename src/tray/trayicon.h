@@ -55,6 +55,8 @@ public:
     bool SetVisible(bool visible);
     // Whether the icon is in a notification area now.
     bool Shown() const { return FShown; }
+    // Whether the desktop has yet to say if a panel shows the icon.
+    bool Deciding() const;
     // Whether the window is hidden, waiting in the notification area.
     bool WindowInTray() const { return FWindowInTray; }
 
@@ -69,13 +71,17 @@ public:
     void Update();
     // Minimises the window and, while the icon is shown, hides it and its taskbar entry.
     void Minimize();
-    // Brings the window back, normal, raised and focused.
+    // Brings the window back, normal, raised and focused; one on the screen only to the front.
     void Restore();
     // Takes the icon out of the notification area for good: the session or the program ends.
     void EndSession();
 
     // The backend, for tests.
     ITrayBackend* Backend() const { return FBackend; }
+
+signals:
+    // The icon is in a notification area (again).
+    void IconShown();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -85,6 +91,8 @@ private:
     void DoOnAnimate();
     void ShowMenu();
     void AvailabilityChanged(bool available);
+    // A window waiting in the tray for an icon that has not come gets its taskbar entry.
+    void TakeOutOfTray();
 
     QPointer<QWidget> FWindow;
     ITrayBackend* FBackend = nullptr;
@@ -93,6 +101,7 @@ private:
     TTrayIconMessage FPopupMenuOn = TTrayIconMessage::imNone;
     QIcon FCurrent;
     QTimer FAnimation;
+    QTimer FUnseenWait; // a window started into the tray waits unseen for the desktop's answer
     QString FHint;
     int FIconIndex = 0;
     bool FVisible = false;

@@ -1,5 +1,6 @@
 // The window operations behind the activation state and the notification-area icon.
 #include "platform/modalbox.h"
+#include "platform/platform.h"
 #include "tray/trayicon.h"
 #include "ui/svxform.h"
 
@@ -8,12 +9,15 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QTimer>
+#include <utility>
 
 namespace {
 // Steps of the busy animation.
 constexpr int BusyIntervalMs = 50;
 // Long enough for a desktop's panel that starts with the session beside the program.
 constexpr int TrayHostGraceMs = 10000;
+// A panel asked to show the icon when the user switches it on, and not answered yet.
+constexpr int TrayAnswerGraceMs = 3000;
 } // namespace
 
 void TSVXForm::CreateTrayIcon() {
@@ -50,6 +54,10 @@ void TSVXForm::CreateTrayIcon() {
     TrayHostGrace->setInterval(TrayHostGraceMs);
     connect(TrayHostGrace, &QTimer::timeout, this, &TSVXForm::ReportMissingTray);
     TrayHostGrace->start();
+    connect(TrayIcon, &TTrayIcon::IconShown, this, [this] {
+        if (CloseMissingTrayBox)
+            std::exchange(CloseMissingTrayBox, {})();
+    });
 }
 
 void TSVXForm::ToggleActivate(QObject* sender) {
@@ -73,9 +81,13 @@ void TSVXForm::ToggleSystray(QObject*) {
     if (OptMinToSysT->isChecked()) {
         // No notification area: the program goes on without the icon (it appears when a
         // panel does), and minimising keeps the taskbar entry. A panel that is still starting
-        // with the session is given its time.
-        if (!TrayIcon->SetVisible(true) && !TrayHostGrace->isActive())
-            ReportMissingTray();
+        // with the session, or still answering, is given its time.
+        if (!TrayIcon->SetVisible(true) && !TrayHostGrace->isActive()) {
+            if (TrayIcon->Deciding())
+                TrayHostGrace->start(TrayAnswerGraceMs);
+            else
+                ReportMissingTray();
+        }
     } else if (TrayIcon->Visible()) {
         TrayIcon->SetVisible(false);
     }
@@ -88,7 +100,9 @@ void TSVXForm::ReportMissingTray() {
     request.Text = QStringLiteral("Cannot Create System Shell Notification Icon.");
     request.Caption = QStringLiteral("Snapvault");
     request.Icon = TBoxIcon::Error;
-    ShowModalBox(request);
+    // Not waited for: the box is news that the icon's coming makes stale.
+    ClearWayForModalBox();
+    CloseMissingTrayBox = Platform().Boxes->ShowAsync(request, {});
 }
 
 void TSVXForm::RestoreFromTI(QObject*) {

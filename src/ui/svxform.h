@@ -19,6 +19,7 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 
 class QAction;
 class QCheckBox;
@@ -137,6 +138,8 @@ public:
     // Runs from start-up for as long as a panel starting with the session may take to come: a
     // missing notification area is reported only once it is over.
     QTimer* TrayHostGrace = nullptr;
+    // Takes down the missing-tray box while it is open: the icon has come after all.
+    std::function<void()> CloseMissingTrayBox;
 
     // ---- run-time state ----
     TViewerHandle NextViewer = 0;
@@ -197,7 +200,8 @@ public:
     void StartBusyIcon();
     void StopBusyIcon();
     void ShowActivationIcon();
-    // "Cannot Create System Shell Notification Icon.", unless the icon is there by now.
+    // "Cannot Create System Shell Notification Icon.", unless the icon is there by now; the box
+    // goes by itself when the icon comes.
     void ReportMissingTray();
     // audio (formsound.cpp)
     using TFeedbackEvent = ::TFeedbackEvent;

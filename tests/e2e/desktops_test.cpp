@@ -11,6 +11,7 @@
 #include "waylandsession.h"
 
 #include <QDBusConnection>
+#include <QDBusVariant>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -81,17 +82,37 @@ protected:
             },
             15000))
             << seen.toStdString();
-        panel.call(QDBusMessage::createMethodCall(watcher.Items.last().section('/', 0, 0),
-                                                  "/StatusNotifierItem",
-                                                  "org.kde.StatusNotifierItem", "Activate")
-                   << 0 << 0);
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] {
-                return state().contains("window state: Normal") &&
-                       !seen.contains("_NET_WM_STATE_HIDDEN");
-            },
-            15000))
-            << seen.toStdString();
+        // Back with the focus, and a window on the screen stays there whatever restores it
+        // again: the icon's click, the menu's "Restore".
+        const QString item = watcher.Items.last().section('/', 0, 0);
+        const auto focused = [&] {
+            const QByteArray root =
+                RunTool("xprop", {"-root", "_NET_ACTIVE_WINDOW"}, client).Output;
+            return root.trimmed().endsWith(QByteArray::number(window.toULongLong(), 16));
+        };
+        const QDBusMessage restores[] = {
+            QDBusMessage::createMethodCall(item, "/StatusNotifierItem",
+                                           "org.kde.StatusNotifierItem", "Activate")
+                << 0 << 0,
+            QDBusMessage::createMethodCall(item, "/StatusNotifierItem",
+                                           "org.kde.StatusNotifierItem", "Activate")
+                << 0 << 0,
+            QDBusMessage::createMethodCall(item, "/MenuBar", "com.canonical.dbusmenu", "Event")
+                << 1 << "clicked" << QVariant::fromValue(QDBusVariant(0)) << 0u,
+        };
+        for (const QDBusMessage& restore : restores) {
+            SCOPED_TRACE(restore.member().toStdString());
+            panel.call(restore);
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] {
+                    return state().contains("window state: Normal") &&
+                           !seen.contains("_NET_WM_STATE_HIDDEN") && focused() &&
+                           RunTool("xwininfo", {"-id", window}, client)
+                               .Output.contains("IsViewable");
+                },
+                15000))
+                << seen.toStdString();
+        }
 
         TChildProcesses clients;
         QProcessEnvironment wayland = client;

@@ -70,22 +70,6 @@ TEST_F(FormatTest, JpegOptionsAreThoseShownAtCaptureTime) {
     EXPECT_EQ(frame->Components, 3);
 }
 
-TEST_F(FormatTest, MinimumSizeDropsSmallerImages) {
-    const TWindow window = StartWithWindow().Window;
-    ASSERT_TRUE(PrepareCapture(window, QStringLiteral("JpgOut")));
-    ASSERT_TRUE(ChooseItem(window, QStringLiteral("OptMinImageSize"), QStringLiteral("640 x 480")));
-    ASSERT_TRUE(SetActive(window, true));
-
-    // One side short is enough to drop it; exactly the minimum passes.
-    ASSERT_TRUE(CopyImage(PatternImage(639, 1000, 40)));
-    ASSERT_TRUE(CopyImage(PatternImage(1000, 479, 41)));
-    ASSERT_TRUE(CopyImage(PatternImage(640, 480, 42)));
-    const QImage saved = WaitForImageFile(Home() + QStringLiteral("/SV0000.jpg"));
-    ASSERT_FALSE(saved.isNull()) << "the 640x480 image was not saved";
-    EXPECT_EQ(saved.size(), QSize(640, 480));
-    EXPECT_EQ(ImageFilesIn(Home()), QStringList{QStringLiteral("SV0000.jpg")});
-}
-
 TEST_F(FormatTest, ShrinksToTargetKeepingAspectRatio) {
     const TWindow window = StartWithWindow().Window;
     ASSERT_TRUE(PrepareCapture(window, QStringLiteral("JpgOut")));

@@ -188,6 +188,10 @@ TEST_F(HostileClipboardTest, TransfersPastTheByteCapFail) {
     const QString png = WriteClip(PatternImage(64, 48, 8)), bmp = Sandbox().PathOf("clip.bmp");
     const qint64 size = QFileInfo(png).size();
     ASSERT_TRUE(PatternImage(64, 48, 9).save(bmp, "BMP"));
+    // Read from one property in several requests, whose offsets count 32-bit units.
+    const QString large = Sandbox().PathOf("large.bmp");
+    ASSERT_TRUE(PatternImage(1600, 1000, 10).save(large, "BMP"));
+    ASSERT_GT(QFileInfo(large).size(), 4 << 20);
     const QString jpg = Sandbox().PathOf("clip.jpg"), tif = Sandbox().PathOf("clip.tif"),
                   gif = Sandbox().PathOf("clip.gif"), nil = Sandbox().PathOf("nil");
     ASSERT_TRUE(PatternImage(64, 48, 10).save(jpg, "JPEG") &&
@@ -207,6 +211,10 @@ TEST_F(HostileClipboardTest, TransfersPastTheByteCapFail) {
         {"in pieces, past the cap", {"--piece", "256", "image/png=" + png}, size - 1, false},
         // Its refusal of PNG comes again where the list of types is awaited.
         {"answers sent twice", {"--answer-twice", "image/bmp=" + bmp}, MaxClipboardBytes, true},
+        {"over 4 MiB in one property",
+         {"--piece", "8388608", "image/bmp=" + large},
+         MaxClipboardBytes,
+         true},
         // Pictures of each type, asked for after PNG is refused or answered with nothing.
         {"JPEG alone", {"image/jpeg=" + jpg}, MaxClipboardBytes, true},
         {"GIF alone", {"image/gif=" + gif}, MaxClipboardBytes, true},

@@ -136,6 +136,15 @@ TEST_F(WaylandCaptureTest, PicturesCopiedInWaylandWindowsAreSavedAndNothingElse)
     // The watcher's thread ends with the program.
     EXPECT_EQ(RunTerminate(), 0);
     EXPECT_EQ(program->ExitCodeWithin(20000), 0);
+
+    // Started again with capture on: the picture on the clipboard then is not saved, the next
+    // copy takes the next number.
+    ASSERT_TRUE(CopyPicture(PatternImage(64, 40, 7)));
+    TChildProcess* again = StartProgram(); // into the tray, as the first start left it
+    ASSERT_TRUE(again && WaitUntil([&] { return HasThread(*again, "wayland watcher"); }, 10000));
+    const QImage next = PatternImage(66, 44, 8);
+    ASSERT_TRUE(CopyPicture(next));
+    EXPECT_TRUE(SamePixels(next, WaitForImageFile(Home() + QLatin1Char('/') + BmpName(3))));
 }
 
 TEST_F(WaylandCaptureTest, TenCopiesATenthOfASecondApartGiveTenFiles) {

@@ -2,6 +2,7 @@
 
 #include "platform/clipboard/picturehash.h"
 
+#include <QWidget>
 #include <stdexcept>
 
 TBoxResult TFakeMessageBoxes::Show(const TBoxRequest& request) {
@@ -15,15 +16,14 @@ TBoxResult TFakeMessageBoxes::Show(const TBoxRequest& request) {
     return answer;
 }
 
-void TFakeMessageBoxes::ShowAsync(const TBoxRequest& request,
-                                  std::function<void(TBoxResult)> done) {
+std::function<void()> TFakeMessageBoxes::ShowAsync(const TBoxRequest& request,
+                                                   std::function<void(TBoxResult)> done) {
     const TBoxResult answer = Show(request);
-    if (HoldAsync) {
+    if (HoldAsync)
         Held.push_back(std::move(done));
-        return;
-    }
-    if (done)
+    else if (done)
         done(answer);
+    return [this] { ++TakenDown; };
 }
 
 TViewerHandle TFakeClipboardChain::Join() {
@@ -87,6 +87,17 @@ void TFakeDesktop::ShowHelpPopup(const QString& text, const QPoint& screenPos) {
     Popups.append({text, screenPos});
 }
 
+void TFakeDesktop::ShowNormal(QWidget* window) {
+    ++ShownNormal;
+    IDesktop::ShowNormal(window);
+}
+
+void TFakeDesktop::ActivateWindow(QWidget* window) {
+    ++Activated;
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    IDesktop::ActivateWindow(window);
+}
+
 bool TFakeSingleInstance::AcquireLock() {
     if (OtherRunning)
         return false;
@@ -112,6 +123,7 @@ void TFakeTrayBackend::SetIcon(const QIcon& icon) {
 ITrayBackend* TFakeTrayHost::CreateIcon(QObject* owner) {
     auto* icon = new TFakeTrayBackend(owner);
     icon->Area = &AreaPresent;
+    icon->Undecided = &Deciding;
     Icons.append(icon);
     return icon;
 }

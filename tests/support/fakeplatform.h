@@ -25,9 +25,11 @@
 class TFakeMessageBoxes : public IMessageBoxes {
 public:
     TBoxResult Show(const TBoxRequest& request) override;
-    void ShowAsync(const TBoxRequest& request, std::function<void(TBoxResult)> done) override;
+    std::function<void()> ShowAsync(const TBoxRequest& request,
+                                    std::function<void(TBoxResult)> done) override;
 
     QList<TBoxRequest> Shown;
+    int TakenDown = 0; // boxes taken down unanswered
     std::deque<TBoxResult> Answers;
     // Runs once, inside the next box, as if it happened while the user reads it.
     std::function<void()> WhileOpen;
@@ -80,7 +82,12 @@ public:
     std::optional<QString> ChooseFolder(const QString& title, QWidget* owner) override;
     void OpenUrl(const QString& url) override { Opened.append(url); }
     void ShowHelpPopup(const QString& text, const QPoint& screenPos) override;
+    void ShowNormal(QWidget* window) override;
+    // As a window manager does, also brings the window back from being minimised.
+    void ActivateWindow(QWidget* window) override;
 
+    int ShownNormal = 0;
+    int Activated = 0;
     std::optional<QString> FolderAnswer;
     QString FolderTitle;
     QList<QString> Opened;
@@ -129,6 +136,7 @@ class TFakeTrayBackend : public ITrayBackend {
 public:
     using ITrayBackend::ITrayBackend;
     bool Available() const override { return *Area; }
+    bool Deciding() const override { return *Undecided; }
     bool Show() override { return Shown = *Area; }
     void Hide() override { Shown = false; }
     void SetIcon(const QIcon& icon) override;
@@ -136,6 +144,7 @@ public:
     void SetMenu(QMenu* menu) override { Menu = menu; }
 
     const bool* Area = nullptr;
+    const bool* Undecided = nullptr;
     bool Shown = false;
     QIcon Icon;
     int IconChanges = 0;
@@ -148,8 +157,14 @@ public:
     ITrayBackend* CreateIcon(QObject* owner) override;
     // A notification area comes or goes; every icon is told.
     void SetAvailable(bool available);
+    // The desktop, asked whether a panel shows the icon, answers.
+    void Answer(bool panel) {
+        Deciding = false;
+        SetAvailable(panel);
+    }
 
     bool AreaPresent = true;
+    bool Deciding = false;
     QList<QPointer<TFakeTrayBackend>> Icons; // the last is the window's
 };
 

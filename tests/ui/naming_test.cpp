@@ -123,15 +123,6 @@ TEST_F(Naming, StartFieldIsReadWithItsBlanks) {
     EXPECT_EQ(Form.OptDigitFrom->displayText(), "1_7");
 }
 
-TEST_F(Naming, DigitCountStaysWithinItsLimits) {
-    ClickDigitsTo(7);
-    Form.DigitsUD->StepUp();
-    EXPECT_EQ(Form.DigitsUD->Position(), 7);
-    ClickDigitsTo(1);
-    Form.DigitsUD->StepDown();
-    EXPECT_EQ(Form.DigitsUD->Position(), 1);
-}
-
 TEST_F(Naming, AspectModesFollowKeepAspect) {
     EXPECT_FALSE(Form.OptARExp->isEnabled());
     EXPECT_FALSE(Form.OptARShr->isEnabled());

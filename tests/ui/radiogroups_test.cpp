@@ -49,16 +49,6 @@ TEST_F(RadioGroups, CheckingOneUnchecksOnlyItsOwnGroup) {
     }
 }
 
-TEST_F(RadioGroups, FileFormatAndColorDepthAreIndependent) {
-    Form.BitmapOut->setChecked(true);
-    Form.JPEG8bit->setChecked(true);
-    EXPECT_TRUE(Form.BitmapOut->isChecked());
-    EXPECT_FALSE(Form.JpgOut->isChecked());
-    Form.PngOut->setChecked(true);
-    EXPECT_TRUE(Form.JPEG8bit->isChecked());
-    EXPECT_FALSE(Form.JPEG24bit->isChecked());
-}
-
 // The frames are drawn behind their buttons and are not their parents.
 TEST_F(RadioGroups, FramesStandBehindTheirButtons) {
     Form.show();

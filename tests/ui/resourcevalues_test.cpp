@@ -218,7 +218,10 @@ TEST_F(ResourceValues, TabOrderFollowsTheTableWithinEachParent) {
 const std::pair<const char*, const char*> AccessibleNames[] = {
     {"Beep1FileName", "start:"}, {"Beep2FileName", "finished:"}, {"NameEdit", "Filename"}, {"DigitsEdit", "digits"},
     {"OptDigitFrom", "starting from"}, {"OutputDirEdit", "Directory"}, {"JPEGQuality", "JPEG compression factor"},
-    {"OptMinImageSize", "Save only if image is"}, {"ChBeep2", "Choose .wav-file"}, {"Play1", "Test .wav-file"}};
+    {"OptMinImageSize", "Save only if image is"}, {"ChBeep1", "Choose .wav-file"}, {"ChBeep2", "Choose .wav-file"},
+    {"Play1", "Test .wav-file"}, {"Play2", "Test .wav-file"}, {"ChoutDir", "Browse for directory"},
+    {"DigitsUD", "digits"}, {"ThreadPriority", "Thread priority"}, {"Image1", "Snapvault logo"},
+    {"Image2", "libmng web page"}};
 // clang-format on
 
 TEST_F(ResourceValues, EveryControlHasAnAccessibleNameEditsThatOfTheirLabel) {
@@ -226,7 +229,10 @@ TEST_F(ResourceValues, EveryControlHasAnAccessibleNameEditsThatOfTheirLabel) {
         return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).toStdString();
     };
     for (auto [control, name] : AccessibleNames)
-        EXPECT_EQ(nameOf(Control(control)), name);
+        EXPECT_EQ(nameOf(Control(control)), name) << control;
+    for (QToolButton* arrow : Form.DigitsUD->findChildren<QToolButton*>())
+        EXPECT_EQ(nameOf(arrow),
+                  arrow->arrowType() == Qt::UpArrow ? "Increase digits" : "Decrease digits");
     for (QWidget* widget : Form.SVXPageCtrl->findChildren<QWidget*>()) {
         const bool clicked =
             widget->inherits("QAbstractButton") ||

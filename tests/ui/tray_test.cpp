@@ -137,10 +137,11 @@ TEST_F(Tray, BusyAnimationSpansOverlappingSavesAndEndsOnTheStateImage) {
 }
 
 // A panel starting with the session may come a while after the program: no box until start-up's
-// grace is over, and none at all when a panel has come by then.
-TEST(TrayAtStartUp, NoNotificationAreaIsReportedOnlyWhenNoneCameInTime) {
-    for (const bool panelComes : {false, true}) {
-        SCOPED_TRACE(panelComes ? "a panel comes" : "no panel comes");
+// grace is over, none at all when a panel has come by then, and one that comes later takes the
+// box down.
+TEST(TrayAtStartUp, NoNotificationAreaIsReportedOnlyWhileNoneHasCome) {
+    for (const char* panel : {"none", "in time", "late"}) {
+        SCOPED_TRACE(panel);
         TFormUnderTest window(TFormUnderTest::TStart::AsFirstInstance,
                               [](TFakePlatform& platform) { platform.Tray.AreaPresent = false; });
         TSVXForm& form = *window.Form;
@@ -155,13 +156,16 @@ TEST(TrayAtStartUp, NoNotificationAreaIsReportedOnlyWhenNoneCameInTime) {
                                  });
         };
         EXPECT_EQ(missingTrayBoxes(), 0);
-        if (panelComes)
+        if (panel == std::string("in time"))
             window.Platform.Tray.SetAvailable(true);
         // The grace runs out now rather than in its seconds.
         form.TrayHostGrace->start(0);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !form.TrayHostGrace->isActive(); }, 10000));
-        EXPECT_EQ(missingTrayBoxes(), panelComes ? 0 : 1);
-        EXPECT_EQ(window.Platform.Tray.Icons.last()->Shown, panelComes);
+        EXPECT_EQ(missingTrayBoxes(), panel == std::string("in time") ? 0 : 1);
+        if (panel == std::string("late"))
+            window.Platform.Tray.SetAvailable(true);
+        EXPECT_EQ(window.Platform.Boxes.TakenDown, panel == std::string("late") ? 1 : 0);
+        EXPECT_EQ(window.Platform.Tray.Icons.last()->Shown, panel != std::string("none"));
     }
 }
 
@@ -190,6 +194,7 @@ TEST_F(Tray, WindowHidesInTheTrayOnlyWhileAnIconCanBringItBack) {
 
     // A panel starts: the icon comes on its own, with the current image.
     Form.TrayIcon->Restore();
+    Form.repaint(); // on the screen
     tray.SetAvailable(true);
     EXPECT_TRUE(Icon().Shown);
     EXPECT_EQ(ShownColour(), "red");
@@ -197,26 +202,46 @@ TEST_F(Tray, WindowHidesInTheTrayOnlyWhileAnIconCanBringItBack) {
     EXPECT_FALSE(Form.isVisible());
     EXPECT_TRUE(Form.TrayIcon->WindowInTray());
 
-    // Left click, double click and "Restore" each bring it back; a right click does not.
+    // Left click, double click and "Restore" each bring it back; a right click does not. On a
+    // window on the screen each only brings it to the front, shown as it is.
+    auto& desktop = Window.Platform.Desktop;
     const struct {
         const char* Way;
         std::function<void()> Act;
         bool Restores;
+        bool OnScreenToo;
     } ways[] = {
-        {"right click", [&] { Click(ITrayBackend::TClick::Right); }, false},
-        {"left click", [&] { Click(ITrayBackend::TClick::Left); }, true},
-        {"double click", [&] { Click(ITrayBackend::TClick::Double); }, true},
-        {"Restore", [this] { Form.Restore1->trigger(); }, true},
+        {"right click", [&] { Click(ITrayBackend::TClick::Right); }, false, false},
+        {"left click", [&] { Click(ITrayBackend::TClick::Left); }, true, true},
+        {"double click", [&] { Click(ITrayBackend::TClick::Double); }, true, true},
+        {"Restore", [this] { Form.Restore1->trigger(); }, true, true},
+        {"Restore, and the window manager minimises the window before it is on the screen",
+         [this] {
+             Form.Restore1->trigger();
+             Form.setWindowState(Form.windowState() | Qt::WindowMinimized);
+         },
+         true, false},
     };
-    for (const auto& way : ways) {
-        SCOPED_TRACE(way.Way);
-        way.Act();
-        Settle();
-        EXPECT_EQ(Form.isVisible(), way.Restores);
-        EXPECT_EQ(Form.isMinimized(), !way.Restores);
-        if (way.Restores)
-            minimize();
-        EXPECT_FALSE(Form.isVisible());
+    for (const bool onScreen : {false, true}) {
+        for (const auto& way : ways) {
+            SCOPED_TRACE(testing::Message() << way.Way << (onScreen ? " on the screen" : ""));
+            if (onScreen && !way.OnScreenToo)
+                continue;
+            if (onScreen) {
+                Form.TrayIcon->Restore();
+                Form.repaint();
+            }
+            const int shownNormal = desktop.ShownNormal, activated = desktop.Activated;
+            way.Act();
+            Settle();
+            EXPECT_EQ(Form.isVisible(), way.Restores);
+            EXPECT_EQ(Form.isMinimized(), !way.Restores);
+            EXPECT_EQ(desktop.ShownNormal - shownNormal, way.Restores && !onScreen ? 1 : 0);
+            EXPECT_EQ(desktop.Activated > activated, way.Restores);
+            if (way.Restores)
+                minimize();
+            EXPECT_FALSE(Form.isVisible());
+        }
     }
 
     // The panel goes away while the window is in it: the window gets its taskbar entry back.
@@ -227,25 +252,49 @@ TEST_F(Tray, WindowHidesInTheTrayOnlyWhileAnIconCanBringItBack) {
     EXPECT_EQ(Window.Platform.Boxes.Shown.size(), 1);
 }
 
+// Started minimised with the tray option, the window waits unseen while the desktop says whether
+// a panel shows the icon, and for a moment only: then, or when no panel takes the icon, it is
+// minimised in the taskbar.
 TEST_F(Tray, StartMinimizedGoesToTheTrayOnlyWithAnIcon) {
     const struct {
         bool MinToSysT;
         bool Area;
+        bool Deciding;
+        std::function<void(TFakeTrayHost&)> Then;
         bool InTray;
-    } cases[] = {{false, true, false}, {true, true, true}, {true, false, false}};
+    } cases[] = {
+        {false, true, false, {}, false},
+        {true, true, false, {}, true},
+        {true, false, false, {}, false},
+        {true, false, true, [](TFakeTrayHost& tray) { tray.Answer(true); }, true},
+        {true, false, true, [](TFakeTrayHost& tray) { tray.Answer(false); }, false},
+        {true, false, true, [](TFakeTrayHost&) {}, false},
+    };
     for (const auto& entry : cases) {
-        SCOPED_TRACE(testing::Message() << entry.MinToSysT << entry.Area);
+        SCOPED_TRACE(testing::Message() << entry.MinToSysT << entry.Area << entry.Deciding
+                                        << bool(entry.Then) << entry.InTray);
         TFormUnderTest window(TFormUnderTest::TStart::AsFirstInstance);
         TSVXForm& form = *window.Form;
         window.Platform.Tray.AreaPresent = entry.Area;
+        window.Platform.Tray.Deciding = entry.Deciding;
         window.Platform.Boxes.Answers.clear();
         form.OptMinToSysT->setChecked(entry.MinToSysT);
         form.OptStartMinimized->setChecked(true);
         form.StartMinimizePending = true;
         form.MinimizeTI();
-        EXPECT_TRUE(form.isMinimized());
-        EXPECT_EQ(form.TrayIcon->WindowInTray(), entry.InTray);
         EXPECT_FALSE(form.StartMinimizePending);
+        if (entry.Then) {
+            EXPECT_TRUE(form.TrayIcon->WindowInTray());
+            EXPECT_FALSE(form.isVisible());
+            entry.Then(window.Platform.Tray);
+        }
+        // One that is not answered in time stops waiting by itself.
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return form.TrayIcon->WindowInTray() == entry.InTray; }, 10000));
+        EXPECT_TRUE(form.isMinimized());
+        if (entry.Deciding) {
+            EXPECT_EQ(form.isVisible(), !entry.InTray);
+        }
     }
 }
 

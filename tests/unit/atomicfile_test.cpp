@@ -79,14 +79,22 @@ TEST(AtomicFile, ReplacesTheTargetWholeOrNotAtAll) {
                     QFile::setPermissions(folder.filePath("SVX.dat"), QFile::ReadOwner);
          },
          true, bytes, 0400},
-        {"a dead writer's temporary and an earlier version's go, a living one's and others stay",
+        {"a dead writer's temporary and an earlier version's go, links and others' files stay",
          [](const QDir& folder) { // no process has the largest number
+             const QByteArray others = QFile::encodeName(folder.filePath(".SVX.dat.zzzzzzzzzz"));
              return Touch(folder.filePath(".SVX.dat.2147483647.x")) &&
                     Touch(folder.filePath(".SVX.dat.1.y")) &&
                     Touch(folder.filePath(".SVX.dat.3w5e11264sgsf")) &&
-                    Touch(folder.filePath(".SVX.dat.bak"));
+                    Touch(folder.filePath(".SVX.dat.bak")) &&
+                    WriteAll(folder.filePath("other"), "other") &&
+                    QFile::link(folder.filePath("other"), folder.filePath(".SVX.dat.0000000000")) &&
+                    // Only a privileged test run can give a file away.
+                    (getuid() != 0 ||
+                     (Touch(others) && chown(others.constData(), 65534, 65534) == 0));
          },
-         true, bytes, 0644, ".SVX.dat.1.y .SVX.dat.bak"},
+         true, bytes, 0644,
+         getuid() != 0 ? ".SVX.dat.0000000000 .SVX.dat.1.y .SVX.dat.bak"
+                       : ".SVX.dat.0000000000 .SVX.dat.1.y .SVX.dat.bak .SVX.dat.zzzzzzzzzz"},
         {"a link: replaced, its target untouched",
          [](const QDir& folder) {
              return WriteAll(folder.filePath("other"), "other") &&

@@ -102,6 +102,17 @@ TEST(ClipboardDecode, UnsoundOffersAreFailedTransfers) {
         EXPECT_FALSE(DecodeClipboardImage(c.Bytes).has_value()) << c.Name;
 }
 
+// Refused by the guard itself, before a reader could reserve what a chunk claims.
+TEST(ClipboardDecode, APngChunkClaimingMoreThanFollowsIsRefusedUnread) {
+    QByteArray png = Encoded(Filled(5, 3), "PNG");
+    const qsizetype idat = png.indexOf("IDAT") - 4; // the chunk's length, then its type
+    const qsizetype checksum = idat + 8 + qFromBigEndian<quint32>(png.constData() + idat);
+    EXPECT_FALSE(ChunkClaimsMoreThanFollows(png));
+    EXPECT_TRUE(ChunkClaimsMoreThanFollows(png.left(checksum)));
+    qToBigEndian<quint32>(0x7fffffff, png.data() + idat);
+    EXPECT_TRUE(ChunkClaimsMoreThanFollows(png));
+}
+
 TEST(ClipboardDecode, LargeScreenshotsAreNotTooLarge) {
     // 8192 x 4608 with alpha is more than Qt's default reading limit of 128 MiB. Stored
     // without compression, so the test does not spend its time in deflate.

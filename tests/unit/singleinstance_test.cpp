@@ -130,10 +130,13 @@ TEST(SingleInstance, AChannelThatHangsUpOrAnswersOtherwiseIsNoAnswer) {
 TEST(RuntimeFolder, OnlyAFolderOfOursClosedToOthersIsTaken) {
     using TPrepare = std::function<bool(const QString& path, const QString& elsewhere)>;
     const TPrepare nothing = [](const QString&, const QString&) { return true; };
-    const TPrepare openToOthers = [](const QString& path, const QString&) {
-        return mkdir(QFile::encodeName(path).constData(), 0777) == 0 &&
-               chmod(QFile::encodeName(path).constData(), 0777) == 0;
+    const auto folderWithMode = [](mode_t mode) -> TPrepare {
+        return [mode](const QString& path, const QString&) {
+            return mkdir(QFile::encodeName(path).constData(), mode) == 0 &&
+                   chmod(QFile::encodeName(path).constData(), mode) == 0;
+        };
     };
+    const TPrepare openToOthers = folderWithMode(0777);
     const TPrepare link = [](const QString& path, const QString& elsewhere) {
         return QDir().mkpath(elsewhere) && QDir().mkpath(QFileInfo(path).path()) &&
                QFile::link(elsewhere, path);
@@ -146,9 +149,7 @@ TEST(RuntimeFolder, OnlyAFolderOfOursClosedToOthersIsTaken) {
         return QDir().mkpath(path) &&
                (getuid() != 0 || chown(QFile::encodeName(path).constData(), 65534, 65534) == 0);
     };
-    const TPrepare closed = [](const QString& path, const QString&) {
-        return mkdir(QFile::encodeName(path).constData(), 0700) == 0;
-    };
+    const TPrepare closed = folderWithMode(0700);
     enum TChosen { Preferred, Fallback, None, Runtime };
     const TChosen notOurs = getuid() != 0 ? Preferred : Fallback;
     const struct {
@@ -170,6 +171,7 @@ TEST(RuntimeFolder, OnlyAFolderOfOursClosedToOthersIsTaken) {
          getuid() != 0 ? Preferred : None},
         {"the session's, ours and closed", nothing, nothing, Runtime, closed},
         {"the session's, open to others", nothing, nothing, Preferred, openToOthers},
+        {"the session's, open to its group", nothing, nothing, Preferred, folderWithMode(0770)},
         {"the session's, a link to a closed folder, written with a trailing slash", nothing,
          nothing, Preferred,
          [&](const QString& path, const QString& elsewhere) {

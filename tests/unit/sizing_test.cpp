@@ -24,7 +24,9 @@ TEST(ScalingDecision, OnTheCapturedSize) {
     // Only expanding: one short side is enough, even if the other is over.
     EXPECT_TRUE(DecideScaling({1280, 600}, To1024x768, true, false).Scale);
     EXPECT_FALSE(DecideScaling({1280, 1024}, To1024x768, true, false).Scale);
-    EXPECT_TRUE(DecideScaling({1280, 1024}, To1024x768, false, true).Scale);
+    // Only shrinking: one long side is enough, even if the other is short.
+    EXPECT_TRUE(DecideScaling({600, 1000}, To1024x768, false, true).Scale);
+    EXPECT_TRUE(DecideScaling({1100, 700}, To1024x768, false, true).Scale);
     EXPECT_FALSE(DecideScaling({800, 600}, To1024x768, false, true).Scale);
     // Both: everything but the exact size.
     EXPECT_FALSE(DecideScaling({1024, 768}, To1024x768, true, true).Scale);

@@ -146,11 +146,16 @@ QStringList OfferedImageTypes(const QStringList& offered) {
     return types;
 }
 
+bool ChunkClaimsMoreThanFollows(const QByteArray& bytes) {
+    const char* format = ReaderFor(bytes);
+    return format != nullptr && qstrcmp(format, "png") == 0 && !ChunksFit(bytes);
+}
+
 std::optional<QImage> DecodeClipboardImage(const QByteArray& bytes) {
     const char* format = ReaderFor(bytes);
     if (format == nullptr || bytes.size() > MaxClipboardBytes)
         return std::nullopt;
-    if (qstrcmp(format, "png") == 0 && !ChunksFit(bytes))
+    if (ChunkClaimsMoreThanFollows(bytes))
         return std::nullopt;
     SetAllocationLimit();
     QBuffer buffer;

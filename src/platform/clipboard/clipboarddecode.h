@@ -26,6 +26,11 @@ QStringList DecodableImageTypes();
 // when none is a bitmap. Names are compared without regard to case, as MIME types are.
 QStringList OfferedImageTypes(const QStringList& offered);
 
+// Whether the bytes are a PNG with a chunk that claims more bytes than follow it. Such bytes are
+// refused before any reader sees them: the reader would first reserve what the chunk claims (up
+// to 2 GiB).
+bool ChunkClaimsMoreThanFollows(const QByteArray& bytes);
+
 // The picture that offered bytes decode to, or nothing when they do not (no picture of a type we
 // decode, garbage, a declared size over the bounds above or more pixels than the bytes can
 // describe). The reader is chosen by the bytes' own signature, whatever type they were asked for

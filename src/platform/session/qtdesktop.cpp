@@ -48,7 +48,9 @@ void TQtDesktop::ShowHelpPopup(const QString& text, const QPoint& screenPos) {
 }
 
 void TQtDesktop::ShowNormal(QWidget* window) {
-    if (window->testAttribute(Qt::WA_WState_Created))
+    // Only a window the toolkit has withdrawn: one it still shows, taken down behind its back,
+    // would never be mapped again.
+    if (window->testAttribute(Qt::WA_WState_Created) && !window->isVisible())
         PrepareX11Map(window->winId());
     IDesktop::ShowNormal(window);
 }

@@ -76,6 +76,31 @@ void WithdrawIfManaged(xcb_connection_t* connection, quint64 window) {
     SendToRoot(connection, &notice);
 }
 
+// The X server's time now, from a property change on a window of a connection of our own (the
+// toolkit's own connection reads its events on a thread of its own); the last resort is 0, which
+// window managers take as "no time".
+xcb_timestamp_t ServerTimeNow() {
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> closer(connection,
+                                                                              &xcb_disconnect);
+    if (xcb_connection_has_error(connection) != 0)
+        return XCB_CURRENT_TIME;
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const xcb_window_t probe = xcb_generate_id(connection);
+    const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, probe, screen->root, -1, -1, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
+                      &events);
+    xcb_change_property(connection, XCB_PROP_MODE_APPEND, probe, XCB_ATOM_WM_NAME, XCB_ATOM_STRING,
+                        8, 0, nullptr);
+    xcb_flush(connection);
+    while (const TReply<xcb_generic_event_t> event{xcb_wait_for_event(connection), &std::free}) {
+        if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY)
+            return reinterpret_cast<const xcb_property_notify_event_t*>(event.get())->time;
+    }
+    return XCB_CURRENT_TIME;
+}
+
 } // namespace
 
 void RequestX11Activation(quint64 window) {
@@ -88,11 +113,13 @@ void RequestX11Activation(quint64 window) {
     request.window = xcb_window_t(window);
     request.type = Atom(connection, "_NET_ACTIVE_WINDOW");
     // Source 2, a pager: a window manager that guards against programs stealing the focus
-    // takes it as the user's own choice. The program's own request carries the time of its
-    // last X11 event, older than a click that came over D-Bus, and a window manager then leaves
-    // a minimised window minimised.
+    // takes it as the user's own choice. The time is the server's now, after the click that
+    // came over D-Bus: the toolkit's own request carries the time of the program's last X11
+    // event, older than that click, and a window manager then leaves a minimised window
+    // minimised; with no time at all, some refuse the focus (GNOME 48) or call it a bug
+    // (Cinnamon).
     request.data.data32[0] = 2;
-    request.data.data32[1] = XCB_CURRENT_TIME;
+    request.data.data32[1] = ServerTimeNow();
     SendToRoot(connection, &request);
 }
 

@@ -12,7 +12,7 @@ TDesktopTrayBackend::TDesktopTrayBackend(QObject* owner, const QString& busAddre
     connect(FItem, &ITrayBackend::AvailabilityChanged, this, &TDesktopTrayBackend::Changed);
     connect(FItem, &TSniTrayBackend::WatcherChanged, this, &TDesktopTrayBackend::Changed);
     // Without a session bus it is known at once.
-    if (FItem->NoWatcher())
+    if (NoItemHost())
         Make();
     FAvailable = Available();
     FDeciding = Deciding();
@@ -29,8 +29,12 @@ void TDesktopTrayBackend::Make() {
     connect(FEmbedded, &ITrayBackend::AvailabilityChanged, this, &TDesktopTrayBackend::Changed);
 }
 
+bool TDesktopTrayBackend::NoItemHost() const {
+    return FItem->NoWatcher() || FItem->SaysNoHost();
+}
+
 ITrayBackend* TDesktopTrayBackend::Choose() const {
-    if (FItem->Available())
+    if (FItem->Potential())
         return FItem;
     if (FEmbedded != nullptr && FEmbedded->Available())
         return FEmbedded;
@@ -38,7 +42,8 @@ ITrayBackend* TDesktopTrayBackend::Choose() const {
 }
 
 bool TDesktopTrayBackend::Available() const {
-    return Choose() != nullptr;
+    const ITrayBackend* chosen = Choose();
+    return chosen != nullptr && chosen->Available();
 }
 
 bool TDesktopTrayBackend::Deciding() const {
@@ -93,19 +98,20 @@ QString TDesktopTrayBackend::TakeActivationToken() {
 }
 
 void TDesktopTrayBackend::Changed() {
-    // No item watcher: the XEmbed tray, if there is one, takes the icon.
-    if (FItem->NoWatcher())
+    // No panel for items: the XEmbed tray, if there is one, takes the icon.
+    if (NoItemHost())
         Make();
-    const bool available = Available();
     // Somewhere to show it, maybe another way now: the icon moves along.
-    if (available && FWanted && Choose() != FCurrent)
+    ITrayBackend* chosen = Choose();
+    if (FWanted && chosen != nullptr && chosen != FCurrent)
         Show();
+    if (chosen == nullptr)
+        FCurrent = nullptr;
+    const bool available = Available();
     const bool deciding = Deciding();
     if (available == FAvailable && deciding == FDeciding)
         return;
     FAvailable = available;
     FDeciding = deciding;
-    if (!available)
-        FCurrent = nullptr;
     emit AvailabilityChanged(available);
 }

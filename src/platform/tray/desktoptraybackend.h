@@ -11,8 +11,9 @@ class TQtTrayBackend;
 // The notification area of whatever the desktop offers now: a StatusNotifierItem host when one
 // is there (our own item, which follows hosts that come later), else the toolkit's icon in an
 // XEmbed tray. The toolkit's icon is made only once the bus has told that no item watcher is on
-// it: the toolkit decides once for good whether it shows its icon as an item or in an XEmbed
-// tray, and with a watcher there it asks it, waiting for the answer.
+// it, or the watcher has answered that no panel shows items: the toolkit decides once for good
+// whether it shows its icon as an item or in an XEmbed tray, and with a watcher there it asks
+// it, waiting for the answer.
 class TDesktopTrayBackend : public ITrayBackend {
     Q_OBJECT
 public:
@@ -31,6 +32,7 @@ public:
 private:
     // The way the icon goes now: the item host's, else the XEmbed tray's, else none.
     ITrayBackend* Choose() const;
+    bool NoItemHost() const;
     void Make();
     void Changed();
 

@@ -18,11 +18,14 @@ const QString WatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString WatcherPath = QStringLiteral("/StatusNotifierWatcher");
 // GNOME Shell hosts the items of its AppIndicator extension's watcher itself, under no host name.
 const QString ShellService = QStringLiteral("org.gnome.Shell");
-// Long enough for a panel still busy starting with the session; nothing waits for it.
-constexpr int AnswerTimeoutMs = 20000;
-// A watcher that did not answer is asked again after a pause, doubled each time up to the
-// longest: one slow moment at login does not cost the icon for the day, and one that hangs for
-// good is asked a few times an hour.
+// KDE's watcher lives in kded, which says a host is there even while no plasmashell draws one.
+const QStringList KdedServices = {QStringLiteral("org.kde.kded5"), QStringLiteral("org.kde.kded6")};
+// Long enough for a panel still busy starting with the session: the window does not wait for it
+// (it stays in the taskbar meanwhile), and a late answer is one registration, not several.
+constexpr int DefaultAnswerTimeoutMs = 60000;
+// A watcher that did not answer or refused is asked again after a pause, doubled each time up to
+// the longest: one slow moment at login does not cost the icon for the day, and one that hangs or
+// refuses for good is asked a few times an hour.
 constexpr int FirstRetryMs = 2000;
 constexpr int LongestRetryMs = 10 * 60 * 1000;
 
@@ -56,6 +59,7 @@ bool OwnerGone(const QDBusMessage& answer) {
 TSniTrayBackend::TSniTrayBackend(QObject* owner, const QString& busAddress)
     : ITrayBackend(owner), FAddress(busAddress),
       FBusName(QStringLiteral("snapvault-tray-%1").arg(quintptr(this))), FBus(Connect(FBusName)) {
+    FAnswerTimeoutMs = DefaultAnswerTimeoutMs;
     RegisterTrayDBusTypes();
     FItem = new TSniItem(this);
     FMenu = new TDBusMenu(this);
@@ -80,6 +84,10 @@ TSniTrayBackend::TSniTrayBackend(QObject* owner, const QString& busAddress)
         {QStringLiteral("org.kde*"), QStringLiteral("org.freedesktop*"), ShellService});
     connect(FNames, &QDBusServiceWatcher::serviceOwnerChanged, this,
             &TSniTrayBackend::NameOwnerChanged);
+    // A watcher that hosts its items itself says so again when its panel comes or goes.
+    for (const char* change : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
+        FBus.connect(QString(), WatcherPath, WatcherService, QLatin1String(change), this,
+                     SLOT(HostsChanged()));
     AskBus();
 }
 
@@ -97,7 +105,7 @@ QDBusPendingCallWatcher* TSniTrayBackend::Call(QDBusConnection bus, QDBusMessage
                                                std::function<void(const QDBusMessage&)> answered) {
     // A watcher that is not running is not started for us.
     message.setAutoStartService(false);
-    auto* pending = new QDBusPendingCallWatcher(bus.asyncCall(message, AnswerTimeoutMs), this);
+    auto* pending = new QDBusPendingCallWatcher(bus.asyncCall(message, FAnswerTimeoutMs), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this,
             [pending, answered = std::move(answered)] {
                 pending->deleteLater();
@@ -116,15 +124,14 @@ void TSniTrayBackend::AskBus() {
                 FHosts.insert(name);
         Update();
     });
-    for (const QString& service : {ShellService, WatcherService}) {
+    for (const QString& service : KdedServices + QStringList{ShellService, WatcherService}) {
         Call(FBus, BusCall(QStringLiteral("GetNameOwner")) << service,
              [this, service](const QDBusMessage& answer) {
                  const QString owner = answer.type() == QDBusMessage::ReplyMessage
                                            ? answer.arguments().value(0).toString()
                                            : QString();
-                 if (service == ShellService) {
-                     FShellOwner = owner;
-                     Update();
+                 if (service != WatcherService) {
+                     SetOwner(service, owner);
                      return;
                  }
                  // Answered last: the bus has told everything it was asked.
@@ -141,16 +148,30 @@ void TSniTrayBackend::NameOwnerChanged(const QString& name, const QString&,
     if (name == WatcherService) {
         SetWatcher(newOwner);
         emit WatcherChanged();
-    } else if (name == ShellService) {
-        FShellOwner = newOwner;
-        Update();
+    } else if (name == ShellService || KdedServices.contains(name)) {
+        SetOwner(name, newOwner);
     } else if (IsHost(name)) {
         if (newOwner.isEmpty())
             FHosts.remove(name);
         else
             FHosts.insert(name);
+        RegisterIfWanted();
         Update();
     }
+}
+
+void TSniTrayBackend::SetOwner(const QString& name, const QString& owner) {
+    if (owner.isEmpty())
+        FOwners.remove(name);
+    else
+        FOwners.insert(name, owner);
+    RegisterIfWanted();
+    Update();
+}
+
+void TSniTrayBackend::HostsChanged() {
+    if (FWatcher != TWatcher::Absent)
+        AskWatcher();
 }
 
 void TSniTrayBackend::SetWatcher(const QString& owner) {
@@ -160,6 +181,8 @@ void TSniTrayBackend::SetWatcher(const QString& owner) {
     FWatcherOwner = owner;
     ++FAppearance;
     FRegistered = false;
+    FAccepted = false;
+    FClaimsHost = false;
     FWatcher = owner.isEmpty() ? TWatcher::Absent : TWatcher::Asked;
     FRetry->stop();
     FRetryDelayMs = 0;
@@ -169,8 +192,8 @@ void TSniTrayBackend::SetWatcher(const QString& owner) {
 }
 
 void TSniTrayBackend::AskWatcher() {
-    // Any answer shows that the watcher is there to take the item. What it says is not
-    // believed: KDE's claims a host with no panel running.
+    // Any answer shows that the watcher is there to take the item. What it says of a host is
+    // believed unless the watcher is KDE's, which claims one with no panel running.
     QDBusMessage ask = QDBusMessage::createMethodCall(
         WatcherService, WatcherPath, QStringLiteral("org.freedesktop.DBus.Properties"),
         QStringLiteral("Get"));
@@ -192,13 +215,15 @@ void TSniTrayBackend::Answered(const QDBusMessage& answer) {
         return;
     }
     FWatcher = TWatcher::Answering;
+    FClaimsHost = answer.type() == QDBusMessage::ReplyMessage &&
+                  answer.arguments().value(0).value<QDBusVariant>().variant().toBool();
+    // The pause is kept: a watcher that answers questions but refuses the item is not asked
+    // to take it more often for that.
     FRetry->stop();
-    FRetryDelayMs = 0;
-    Update();
     // The item goes to the watcher as it is now, where the program wants the icon: also after
     // the watcher dropped it.
-    if (FWanted && Available())
-        Register();
+    RegisterIfWanted();
+    Update();
 }
 
 void TSniTrayBackend::RetryLater() {
@@ -206,22 +231,40 @@ void TSniTrayBackend::RetryLater() {
     FRetry->start(FRetryDelayMs);
 }
 
+bool TSniTrayBackend::Potential() const {
+    if (FWatcher != TWatcher::Answering)
+        return false;
+    // Xfce's and Cinnamon's watchers, like GNOME's extension, draw their items themselves and own
+    // no host name: their word is taken, KDE's is not.
+    const bool kded =
+        std::any_of(KdedServices.begin(), KdedServices.end(),
+                    [this](const QString& s) { return FOwners.value(s) == FWatcherOwner; });
+    return !FHosts.isEmpty() || FOwners.value(ShellService) == FWatcherOwner ||
+           (FClaimsHost && !kded);
+}
+
 bool TSniTrayBackend::Available() const {
-    const bool hosted =
-        !FHosts.isEmpty() || (!FShellOwner.isEmpty() && FShellOwner == FWatcherOwner);
-    return FWatcher == TWatcher::Answering && hosted;
+    // An icon the program wants is there once the watcher has taken it, not while it is asked.
+    return Potential() && (!FWanted || FAccepted);
 }
 
 bool TSniTrayBackend::Deciding() const {
-    return FBus.isConnected() && (!FNamesKnown || FWatcher == TWatcher::Asked);
+    return FBus.isConnected() && (!FNamesKnown || FWatcher == TWatcher::Asked ||
+                                  (FWanted && FRegistered && !FAccepted && Potential()));
+}
+
+bool TSniTrayBackend::SaysNoHost() const {
+    // Not KDE's watcher claiming a host that is not there: the toolkit would believe it and put
+    // its own icon where nobody draws it.
+    return FWatcher == TWatcher::Answering && !FClaimsHost && !Potential();
 }
 
 void TSniTrayBackend::Update() {
     const bool available = Available();
     const bool deciding = Deciding();
     // The next host to come gets the item anew.
-    if (!available)
-        FRegistered = false;
+    if (!Potential())
+        FRegistered = FAccepted = false;
     if (available == FAvailable && deciding == FDeciding)
         return;
     FAvailable = available;
@@ -231,16 +274,18 @@ void TSniTrayBackend::Update() {
 
 bool TSniTrayBackend::Show() {
     FWanted = true;
-    if (!Available())
-        return false;
-    Register();
-    return true;
+    // Shown when the watcher takes it: AvailabilityChanged tells, also where the item was
+    // reported available before it was wanted.
+    RegisterIfWanted();
+    Update();
+    return Available();
 }
 
 void TSniTrayBackend::Hide() {
     FWanted = false;
-    FRegistered = false;
+    FRegistered = FAccepted = false;
     CloseItem();
+    Update();
 }
 
 bool TSniTrayBackend::OpenItem() {
@@ -277,6 +322,11 @@ void TSniTrayBackend::CloseItem() {
     QDBusConnection::disconnectFromBus(FItemBusName);
 }
 
+void TSniTrayBackend::RegisterIfWanted() {
+    if (FWanted && Potential())
+        Register();
+}
+
 void TSniTrayBackend::Register() {
     if (FRegistered || !OpenItem())
         return;
@@ -287,9 +337,15 @@ void TSniTrayBackend::Register() {
         WatcherService, WatcherPath, WatcherService, QStringLiteral("RegisterStatusNotifierItem"));
     call << TSniItem::Path();
     auto answered = [this, registration = ++FRegistrations](const QDBusMessage& answer) {
-        if (registration != FRegistrations || !FRegistered ||
-            answer.type() != QDBusMessage::ErrorMessage)
+        if (registration != FRegistrations || !FRegistered)
             return;
+        if (answer.type() != QDBusMessage::ErrorMessage) {
+            // Taken: the icon is on show, and the next refusal starts from the shortest pause.
+            FAccepted = true;
+            FRetryDelayMs = 0;
+            Update();
+            return;
+        }
         FRegistered = false;
         if (OwnerGone(answer))
             return;
@@ -313,9 +369,10 @@ void TSniTrayBackend::ItemUnregistered(const QString& id, const QDBusMessage& me
         return;
     // A panel that lost the icon while the program still wants it gets it again once its
     // watcher answers: one that drops its items as it goes away is not asked to take it back.
-    FRegistered = false;
+    FRegistered = FAccepted = false;
     if (FWanted)
         AskWatcher();
+    Update();
 }
 
 void TSniTrayBackend::SetIcon(const QIcon& icon) {

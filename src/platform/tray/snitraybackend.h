@@ -4,6 +4,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QHash>
 #include <QPointer>
 #include <QSet>
 #include <functional>
@@ -31,7 +32,10 @@ public:
     explicit TSniTrayBackend(QObject* owner, const QString& busAddress = {});
     ~TSniTrayBackend() override;
 
-    // Whether a panel shows items now: a watcher that answers, and a host beside it.
+    // Whether a panel would show the item: a watcher that answers, and a host beside it or in it.
+    bool Potential() const;
+    // Whether the icon is on show: a panel would show it and, where the program wants the icon,
+    // the watcher has taken it.
     bool Available() const override;
     bool Deciding() const override;
     bool Show() override;
@@ -44,6 +48,11 @@ public:
     // The bus has told who is on it, and no watcher is: the toolkit's own icon can go into an
     // XEmbed tray without asking any watcher (it asks, and waits, when one is there).
     bool NoWatcher() const { return FNamesKnown && FWatcherOwner.isEmpty(); }
+    // The watcher has answered that no panel shows items: the toolkit, asking it the same, puts
+    // its own icon into an XEmbed tray.
+    bool SaysNoHost() const;
+    // How long a question on the bus may go unanswered.
+    void SetAnswerTimeout(int ms) { FAnswerTimeoutMs = ms; }
 
 signals:
     // A watcher came or went (`NoWatcher` may have changed).
@@ -52,18 +61,22 @@ signals:
 private slots:
     void NameOwnerChanged(const QString& name, const QString& oldOwner, const QString& newOwner);
     void ItemUnregistered(const QString& id, const QDBusMessage& message);
+    void HostsChanged();
 
 private:
     enum class TWatcher { Absent, Asked, Answering, Silent };
 
     QDBusConnection Connect(const QString& name) const;
     void AskBus();
+    void SetOwner(const QString& name, const QString& owner);
     void SetWatcher(const QString& owner);
     void AskWatcher();
     void Answered(const QDBusMessage& answer);
     void RetryLater();
     bool OpenItem();
     void CloseItem();
+    // Offers the item to a watcher that answers, with a panel, where the program wants the icon.
+    void RegisterIfWanted();
     void Register();
     void Update();
     QDBusPendingCallWatcher* Call(QDBusConnection bus, QDBusMessage message,
@@ -78,7 +91,7 @@ private:
     TDBusMenu* FMenu = nullptr;
     QDBusServiceWatcher* FNames = nullptr;
     QString FWatcherOwner;
-    QString FShellOwner;
+    QHash<QString, QString> FOwners; // GNOME Shell's and kded's names, by who owns them
     QSet<QString> FHosts;
     TWatcher FWatcher = TWatcher::Absent;
     quint64 FAppearance = 0;    // the watcher's, to drop answers from one that has gone since
@@ -88,10 +101,13 @@ private:
     QPointer<QDBusPendingCallWatcher> FRegistration;
     QTimer* FRetry = nullptr; // asks a silent watcher again
     int FRetryDelayMs = 0;
+    int FAnswerTimeoutMs;
     int FItemBuses = 0;
     bool FNamesKnown = false;
     bool FWanted = false;     // the program wants the icon shown
-    bool FRegistered = false; // with the watcher as it is now
+    bool FRegistered = false; // with the watcher as it is now: asked, or taken
+    bool FAccepted = false;   // taken
+    bool FClaimsHost = false; // the watcher's own word
     bool FAvailable = false;  // as last told
     bool FDeciding = false;   // likewise
     QString FActivationToken;
