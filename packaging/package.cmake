@@ -23,6 +23,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.fennmoor.example/snapvault/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The toolkit reads pictures offered as JPEG and GIF with its own plugins (in libqt6gui6, which
+# the libraries bring); TIFF and WebP need these.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins")
 # The standard sounds come from the freedesktop sound theme; without it they are silent.
 # The standard sounds come from the desktop's sound theme; the about tab's links open through
 # xdg-utils.

@@ -15,9 +15,13 @@ cmake --build build-fuzz
 seeds="$(mktemp -d)"
 corpus="$(mktemp -d)"
 trap 'rm -rf "$seeds" "$corpus" "$corpus.log"' EXIT
-for type in png bmp ppm gif jpg; do
+for type in png bmp tiff ppm jpg gif webp; do
   convert -size 7x5 gradient:red-blue "$seeds/seed.$type"
 done
+# The compressed and layered forms of the readers' own parsers.
+convert -size 7x5 gradient:red-blue -interlace JPEG "$seeds/progressive.jpg"
+convert -size 7x5 gradient:red-blue -compress lzw "$seeds/lzw.tiff"
+convert -size 7x5 gradient:red-blue -define webp:lossless=true "$seeds/lossless.webp"
 # A picture past 1 GiB of pixels, or a side past the bound, is refused before decoding: an
 # allocation of more than 1100 MB is a fault, as is an input that takes over 10 s. Inputs that
 # fail are kept in build-fuzz/.

@@ -7,6 +7,8 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libjpeg62-turbo-dev libmng-dev zlib1g-dev
+  # the toolkit's TIFF and WebP readers, for pictures offered in those types
+  qt6-image-formats-plugins
   libsndfile1-dev libpulse-dev sound-theme-freedesktop libx11-dev
   fonts-dejavu-core
   libxcb1-dev libxcb-xfixes0-dev libxxhash-dev

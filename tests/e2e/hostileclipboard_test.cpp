@@ -192,6 +192,11 @@ TEST_F(HostileClipboardTest, TransfersPastTheByteCapFail) {
     const QString large = Sandbox().PathOf("large.bmp");
     ASSERT_TRUE(PatternImage(1600, 1000, 10).save(large, "BMP"));
     ASSERT_GT(QFileInfo(large).size(), 4 << 20);
+    const QString jpg = Sandbox().PathOf("clip.jpg"), tif = Sandbox().PathOf("clip.tif"),
+                  gif = Sandbox().PathOf("clip.gif"), nil = Sandbox().PathOf("nil");
+    ASSERT_TRUE(PatternImage(64, 48, 10).save(jpg, "JPEG") &&
+                PatternImage(64, 48, 11).save(tif, "TIFF") && WriteAll(nil, {}) &&
+                RunTool("convert", {bmp, gif}, Sandbox().Environment()).Ok());
     const TScopedSetting display(
         "DISPLAY", Desktop().Environment().value(QStringLiteral("DISPLAY")).toLocal8Bit());
     const struct {
@@ -210,6 +215,13 @@ TEST_F(HostileClipboardTest, TransfersPastTheByteCapFail) {
          {"--piece", "8388608", "image/bmp=" + large},
          MaxClipboardBytes,
          true},
+        // Pictures of each type, asked for after PNG is refused or answered with nothing.
+        {"JPEG alone", {"image/jpeg=" + jpg}, MaxClipboardBytes, true},
+        {"GIF alone", {"image/gif=" + gif}, MaxClipboardBytes, true},
+        {"TIFF alone", {"image/tiff=" + tif}, MaxClipboardBytes, true},
+        {"empty PNG", {"image/png=" + nil + ",image/bmp=" + bmp}, MaxClipboardBytes, true},
+        // As xclip does, whatever type it is asked for.
+        {"PNG asked for, JPEG sent", {"image/png=" + jpg}, MaxClipboardBytes, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);

@@ -4,16 +4,18 @@
 #include <QImageReader>
 #include <QtEndian>
 #include <cstring>
-#include <iterator>
+#include <string_view>
 
 namespace {
+
+using namespace std::string_view_literals;
 
 struct TImageType {
     const char* Mime;
     const char* Format; // the reader's name for it
 };
 
-// Lossless types first.
+// Lossless and cheap to decode first, then the lossy ones.
 constexpr TImageType ImageTypes[] = {
     {"image/png", "png"},
     {"image/bmp", "bmp"},
@@ -23,21 +25,54 @@ constexpr TImageType ImageTypes[] = {
     {"image/tiff", "tiff"},
     {"image/x-portable-pixmap", "ppm"},
     {"image/ppm", "ppm"},
-    {"image/gif", "gif"},
     {"image/jpeg", "jpeg"},
     {"image/jpg", "jpeg"},
+    {"image/gif", "gif"},
+    {"image/webp", "webp"},
 };
 
-const TImageType* FindType(const QString& mimeType) {
-    for (const TImageType& type : ImageTypes)
-        if (mimeType == QLatin1String(type.Mime))
-            return &type;
-    return nullptr;
+// How each reader's files begin; '?' stands for any byte.
+struct TSignature {
+    std::string_view Magic;
+    const char* Format;
+};
+
+constexpr TSignature Signatures[] = {
+    {"\x89PNG\r\n\x1a\n"sv, "png"},
+    {"BM"sv, "bmp"},
+    {"II*\0"sv, "tiff"},
+    {"MM\0*"sv, "tiff"},
+    {"\xff\xd8\xff"sv, "jpeg"},
+    {"GIF8?a"sv, "gif"},
+    {"RIFF????WEBP"sv, "webp"},
+    {"P1"sv, "ppm"},
+    {"P2"sv, "ppm"},
+    {"P3"sv, "ppm"},
+    {"P4"sv, "ppm"},
+    {"P5"sv, "ppm"},
+    {"P6"sv, "ppm"},
+};
+
+bool Begins(const QByteArray& bytes, std::string_view magic) {
+    if (bytes.size() < qsizetype(magic.size()))
+        return false;
+    for (size_t at = 0; at < magic.size(); ++at)
+        if (magic[at] != '?' && bytes[qsizetype(at)] != magic[at])
+            return false;
+    return true;
 }
 
-bool CanRead(const TImageType& type) {
+bool CanRead(const char* format) {
     static const QList<QByteArray> readable = QImageReader::supportedImageFormats();
-    return readable.contains(QByteArray(type.Format));
+    return readable.contains(QByteArray(format));
+}
+
+// The reader for what the bytes are; none when they are no picture of a type we decode.
+const char* ReaderFor(const QByteArray& bytes) {
+    for (const TSignature& signature : Signatures)
+        if (Begins(bytes, signature.Magic))
+            return CanRead(signature.Format) ? signature.Format : nullptr;
+    return nullptr;
 }
 
 // The reader's allocation limit is one global; set it once, before the first decode on any
@@ -51,13 +86,14 @@ void SetAllocationLimit() {
 }
 
 // The most pixels one byte of a complete picture can stand for: deflate's best ratio (1032:1)
-// at one bit a pixel, as in a PNG of one colour. GIF's codes, JPEG's and BMP's runs pack fewer.
+// at one bit a pixel, as in a PNG of one colour. GIF's codes, JPEG's and BMP's runs pack fewer;
+// a TIFF or WebP of one colour can pack more, and is refused with the bombs it looks like.
 constexpr qint64 MaxPixelsPerByte = 8 * 1032;
 
-// The size the reader fills: a GIF's decoder paints the logical screen (bytes 6 to 9, read
-// whatever the signature), which may be far larger than the first frame that size() reports.
-QSize FilledSize(const QByteArray& bytes, const TImageType& type, const QSize& declared) {
-    if (qstrcmp(type.Format, "gif") != 0 || bytes.size() < 10)
+// The size the reader fills: a GIF's decoder paints the logical screen (bytes 6 to 9), which
+// may be far larger than the first frame that size() reports.
+QSize FilledSize(const QByteArray& bytes, const char* format, const QSize& declared) {
+    if (qstrcmp(format, "gif") != 0 || bytes.size() < 10)
         return declared;
     const auto* header = reinterpret_cast<const uchar*>(bytes.constData());
     return declared.expandedTo(
@@ -65,8 +101,9 @@ QSize FilledSize(const QByteArray& bytes, const TImageType& type, const QSize& d
 }
 
 // A size the bytes can hold: within the sides, and no more pixels than they can describe. A
-// header that claims more (cut off after it, or a tiny frame on a huge screen) would have the
-// reader reserve and paint memory the input never fills.
+// header that claims more (cut off after it, which the JPEG reader paints grey to the end, or a
+// tiny frame on a huge screen) would have the reader reserve and paint memory the input never
+// fills.
 bool Holds(const QSize& size, qint64 bytes) {
     return size.isValid() && !size.isEmpty() && size.width() <= MaxClipboardSide &&
            size.height() <= MaxClipboardSide &&
@@ -95,39 +132,41 @@ bool ChunksFit(const QByteArray& bytes) {
 QStringList DecodableImageTypes() {
     QStringList types;
     for (const TImageType& type : ImageTypes)
-        if (CanRead(type))
+        if (CanRead(type.Format))
             types << QString::fromLatin1(type.Mime);
     return types;
 }
 
-QString PreferredImageType(const QStringList& offered) {
+QStringList OfferedImageTypes(const QStringList& offered) {
+    QStringList types;
     for (const QString& type : DecodableImageTypes())
-        if (offered.contains(type))
-            return type;
-    return {};
+        for (const QString& name : offered)
+            if (name.compare(type, Qt::CaseInsensitive) == 0 && !types.contains(name))
+                types << name;
+    return types;
 }
 
-bool ChunkClaimsMoreThanFollows(const QByteArray& bytes, const QString& mimeType) {
-    const TImageType* type = FindType(mimeType);
-    return type != nullptr && qstrcmp(type->Format, "png") == 0 && !ChunksFit(bytes);
+bool ChunkClaimsMoreThanFollows(const QByteArray& bytes) {
+    const char* format = ReaderFor(bytes);
+    return format != nullptr && qstrcmp(format, "png") == 0 && !ChunksFit(bytes);
 }
 
-std::optional<QImage> DecodeClipboardImage(const QByteArray& bytes, const QString& mimeType) {
-    const TImageType* type = FindType(mimeType);
-    if (type == nullptr || !CanRead(*type) || bytes.isEmpty() || bytes.size() > MaxClipboardBytes)
+std::optional<QImage> DecodeClipboardImage(const QByteArray& bytes) {
+    const char* format = ReaderFor(bytes);
+    if (format == nullptr || bytes.size() > MaxClipboardBytes)
         return std::nullopt;
-    if (ChunkClaimsMoreThanFollows(bytes, mimeType))
+    if (ChunkClaimsMoreThanFollows(bytes))
         return std::nullopt;
     SetAllocationLimit();
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, type->Format);
+    QImageReader reader(&buffer, format);
     reader.setAutoDetectImageFormat(false);
     // The declared size decides before any pixel memory is taken; a reader that cannot tell it
     // does not get to decode.
     const QSize declared = reader.size();
-    if (!declared.isValid() || !Holds(FilledSize(bytes, *type, declared), bytes.size()))
+    if (!declared.isValid() || !Holds(FilledSize(bytes, format, declared), bytes.size()))
         return std::nullopt;
     QImage image;
     if (!reader.read(&image) || image.isNull())

@@ -17,20 +17,23 @@ constexpr int MaxClipboardImageMegabytes = 1024;
 // at the largest side) and room for its headers.
 constexpr qint64 MaxClipboardBytes = qint64(MaxClipboardSide) * MaxClipboardSide * 4 + 1024 * 1024;
 
-// MIME types we decode as bitmaps, preferred first: a program that offers PNG and JPEG means the
-// PNG. Only types an installed reader can decode are listed.
+// MIME types we take as bitmaps, preferred first: lossless and cheap to decode before lossy, so
+// a program that offers PNG and JPEG gives its PNG. Only types an installed reader decodes are
+// listed.
 QStringList DecodableImageTypes();
 
-// The first of the offered types that we decode, or an empty string when none is a bitmap.
-QString PreferredImageType(const QStringList& offered);
+// Those of the offered types that we take as bitmaps, preferred first and spelt as offered; empty
+// when none is a bitmap. Names are compared without regard to case, as MIME types are.
+QStringList OfferedImageTypes(const QStringList& offered);
 
-// Whether bytes offered as mimeType are a PNG with a chunk that claims more bytes than follow
-// it. Such bytes are refused before any reader sees them: the reader would first reserve what
-// the chunk claims (up to 2 GiB).
-bool ChunkClaimsMoreThanFollows(const QByteArray& bytes, const QString& mimeType);
+// Whether the bytes are a PNG with a chunk that claims more bytes than follow it. Such bytes are
+// refused before any reader sees them: the reader would first reserve what the chunk claims (up
+// to 2 GiB).
+bool ChunkClaimsMoreThanFollows(const QByteArray& bytes);
 
-// The picture that bytes offered as mimeType decode to, or nothing when they do not (a type we do
-// not decode, garbage, a declared size over the bounds above or more pixels than the bytes can
-// describe). The format is taken from the type, never guessed from the content, so no other
-// reader ever parses clipboard bytes.
-std::optional<QImage> DecodeClipboardImage(const QByteArray& bytes, const QString& mimeType);
+// The picture that offered bytes decode to, or nothing when they do not (no picture of a type we
+// decode, garbage, a declared size over the bounds above or more pixels than the bytes can
+// describe). The reader is chosen by the bytes' own signature, whatever type they were asked for
+// under: owners answer every request with what they hold. Only the readers of the types above
+// ever parse clipboard bytes, never whatever else the toolkit may have installed.
+std::optional<QImage> DecodeClipboardImage(const QByteArray& bytes);

@@ -13,16 +13,17 @@ bool InProcessImage(const QMimeData& data) {
 } // namespace
 
 bool MimeDataOffersImage(const QMimeData& data) {
-    return !PreferredImageType(data.formats()).isEmpty() || InProcessImage(data);
+    return !OfferedImageTypes(data.formats()).isEmpty() || InProcessImage(data);
 }
 
 std::optional<QImage> ImageFromMimeData(const QMimeData& data) {
-    // Only the preferred type is read: when it does not decode the transfer failed, even if
-    // others are offered, since trying our luck with the rest could save something the user
-    // never copied.
-    const QString type = PreferredImageType(data.formats());
-    if (!type.isEmpty())
-        return DecodeClipboardImage(data.data(type), type);
+    // The first type that brings bytes is read; one refused or empty leads to the next. When
+    // those bytes do not decode the transfer failed, even if others are offered, since trying
+    // our luck with the rest could save something the user never copied.
+    const QStringList types = OfferedImageTypes(data.formats());
+    for (const QString& type : types)
+        if (const QByteArray bytes = data.data(type); !bytes.isEmpty())
+            return DecodeClipboardImage(bytes);
     if (InProcessImage(data)) {
         QImage image = data.imageData().value<QImage>();
         if (!image.isNull())

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <map>
+#include <optional>
 #include <poll.h>
 #include <pthread.h>
 #include <thread>
@@ -203,34 +204,48 @@ private:
 
     void Fetch() {
         TSelectionChange change;
-        const QString type =
-            FSelection != nullptr ? PreferredImageType(FTypes[FSelection]) : QString();
-        change.OffersImage = !type.isEmpty();
-        int pipeEnds[2];
-        if (change.OffersImage && pipe2(pipeEnds, O_CLOEXEC) == 0) {
-            // The request takes its own copy of the write end; ours must go, or the read
-            // never sees the end of the data.
-            P::Receive(FSelection, type.toUtf8().constData(), pipeEnds[1]);
-            close(pipeEnds[1]);
-            wl_display_flush(FDisplay);
-            const TPipeRead read = ReadPipeWithin(
-                pipeEnds[0], FStop, int(SelectionFetchDeadline.count()), MaxClipboardBytes);
-            close(pipeEnds[0]);
-            if (read.Status == TPipeReadStatus::Stopped) {
-                FStopped = true;
-                return;
-            }
-            if (read.Status == TPipeReadStatus::Complete) {
-                FChanges.Answered();
-                change.Image = DecodeClipboardImage(read.Bytes, type);
-            } else if (DispatchEvents(FDisplay, FStop, 0) == TDispatch::Dispatched &&
-                       FChanges.Replaced()) {
-                // A source replaced before it delivered is let go when the next copy takes
-                // over: that is no failed transfer, and the next copy is fetched in its turn.
-                return;
-            }
+        const QStringList types =
+            FSelection != nullptr ? OfferedImageTypes(FTypes[FSelection]) : QStringList();
+        change.OffersImage = !types.isEmpty();
+        // The first type that brings bytes is taken; a source that sends nothing for one (it
+        // holds another) leads to the next. One deadline covers them all.
+        QElapsedTimer elapsed;
+        elapsed.start();
+        std::optional<TPipeRead> read;
+        for (const QString& type : types) {
+            read = Receive(type, int(SelectionFetchDeadline.count() - elapsed.elapsed()));
+            if (read->Status != TPipeReadStatus::Complete || !read->Bytes.isEmpty())
+                break;
+        }
+        if (read && read->Status == TPipeReadStatus::Stopped) {
+            FStopped = true;
+            return;
+        }
+        if (read && read->Status == TPipeReadStatus::Complete && !read->Bytes.isEmpty()) {
+            FChanges.Answered();
+            change.Image = DecodeClipboardImage(read->Bytes);
+        } else if (read && DispatchEvents(FDisplay, FStop, 0) == TDispatch::Dispatched &&
+                   FChanges.Replaced()) {
+            // A source replaced before it delivered is let go when the next copy takes over:
+            // that is no failed transfer, and the next copy is fetched in its turn.
+            return;
         }
         FReport(WithHash(std::move(change)));
+    }
+
+    // What the selection's source sends for `type`, within `timeoutMs`.
+    TPipeRead Receive(const QString& type, int timeoutMs) {
+        int pipeEnds[2];
+        if (pipe2(pipeEnds, O_CLOEXEC) != 0)
+            return {};
+        // The request takes its own copy of the write end; ours must go, or the read never
+        // sees the end of the data.
+        P::Receive(FSelection, type.toUtf8().constData(), pipeEnds[1]);
+        close(pipeEnds[1]);
+        wl_display_flush(FDisplay);
+        TPipeRead read = ReadPipeWithin(pipeEnds[0], FStop, timeoutMs, MaxClipboardBytes);
+        close(pipeEnds[0]);
+        return read;
     }
 
     // Destroys an offer that neither selection uses any more.

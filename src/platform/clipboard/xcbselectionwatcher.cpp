@@ -95,7 +95,8 @@ struct TXcbSelectionWatcher::TState {
     std::optional<QByteArray> Convert(xcb_atom_t target, xcb_timestamp_t time,
                                       TClock::time_point deadline, bool data, qint64 cap,
                                       TAnswer* answer = nullptr);
-    std::optional<QByteArray> ReadProperty(TClock::time_point deadline, qint64 cap);
+    std::optional<QByteArray> ReadProperty(const xcb_get_property_reply_t& head,
+                                           TClock::time_point deadline, qint64 cap);
     std::optional<QByteArray> ReadIncrementally(TClock::time_point deadline, qint64 cap);
     TOwned<xcb_get_property_reply_t> GetProperty(bool remove, uint32_t offset, uint32_t words);
     QStringList AtomNames(const QList<xcb_atom_t>& atoms);
@@ -247,24 +248,31 @@ void TXcbSelectionWatcher::TState::FetchAndDeliver(const TSelectionOwnership& ch
     Decode(std::move(bytes), type);
 }
 
-// The bytes of the preferred picture type, with that type; nothing, and no type, when no type we
-// decode is offered; nothing with the type when the transfer failed.
+// The bytes of the first offered picture type that brings any, with that type; nothing, and no
+// type, when no type we decode is offered; nothing with the type when the transfer failed.
 std::optional<QByteArray> TXcbSelectionWatcher::TState::Fetch(const TSelectionOwnership& change,
                                                               TClock::time_point deadline,
                                                               QString& type) {
-    // The type we like best is asked for straight away: the owner answers once instead of
-    // twice, and copies that come quickly are read before the next one replaces them.
+    // Whether the owner's answer for `target` ends the fetch: bytes, a transfer that failed on
+    // the way, or no answer at all. A refusal or an empty answer leads to the next type.
+    std::optional<QByteArray> bytes;
     TAnswer answer = TAnswer::None;
-    auto bytes = Convert(Preferred, change.Since, deadline, true, ByteCap, &answer);
-    if (answer == TAnswer::Agreed) {
-        // Taken, or a transfer that failed on the way.
+    const auto settled = [&](xcb_atom_t target) {
+        answer = TAnswer::None;
+        bytes = Convert(target, change.Since, deadline, true, ByteCap, &answer);
+        return answer == TAnswer::None ||
+               (answer == TAnswer::Agreed && (!bytes || !bytes->isEmpty()));
+    };
+    // The type we like best is asked for straight away: the owner answers once instead of
+    // twice, and copies that come quickly are read before the next one replaces them. An owner
+    // that holds one type answers with that: the bytes tell what they are. One that does not
+    // answer at all may not have offered a picture.
+    const bool taken = settled(Preferred);
+    if (answer == TAnswer::Agreed)
         type = DecodableImageTypes().first();
+    if (taken)
         return bytes;
-    }
-    // An owner that does not answer at all may not have offered a picture.
-    if (answer == TAnswer::None)
-        return std::nullopt;
-    // An owner that cannot list its types offers nothing we could take as a picture.
+    // An owner that cannot list its types offers nothing else we could take as a picture.
     const auto list = Convert(Targets, change.Since, deadline, false, MaxTargetBytes);
     if (!list)
         return std::nullopt;
@@ -272,10 +280,13 @@ std::optional<QByteArray> TXcbSelectionWatcher::TState::Fetch(const TSelectionOw
     for (qsizetype at = 0; at + 4 <= list->size(); at += 4)
         atoms << *reinterpret_cast<const uint32_t*>(list->constData() + at);
     const QStringList names = AtomNames(atoms);
-    type = PreferredImageType(names);
-    if (type.isEmpty())
-        return std::nullopt;
-    return Convert(atoms[names.indexOf(type)], change.Since, deadline, true, ByteCap);
+    for (const QString& next : OfferedImageTypes(names)) {
+        const xcb_atom_t atom = atoms[names.indexOf(next)];
+        type = next;
+        if (atom != Preferred && settled(atom))
+            return bytes;
+    }
+    return std::nullopt;
 }
 
 // Failed transfers take the same way as pictures, so that every change arrives in order.
@@ -289,7 +300,7 @@ void TXcbSelectionWatcher::TState::Decode(std::optional<QByteArray> bytes, const
         TSelectionChange change;
         change.OffersImage = !type.isEmpty();
         if (bytes)
-            change.Image = DecodeClipboardImage(*bytes, type);
+            change.Image = DecodeClipboardImage(*bytes);
         {
             std::lock_guard lock(BacklogLock);
             Backlog -= size;
@@ -323,15 +334,17 @@ std::optional<QByteArray> TXcbSelectionWatcher::TState::Convert(xcb_atom_t targe
             (notify.property != Property && notify.property != XCB_ATOM_NONE))
             continue;
         const bool agreed = notify.property != XCB_ATOM_NONE;
-        // Only an agreement to send the picture ties what comes back to this change; after a
-        // refusal the next request may be answered for a newer copy.
-        if (data && agreed)
-            Changes.Answered();
         if (answer != nullptr)
             *answer = agreed ? TAnswer::Agreed : TAnswer::Refused;
-        if (!agreed)
+        const auto head = agreed ? GetProperty(false, 0, 0) : nullptr;
+        if (!head)
             return std::nullopt;
-        return ReadProperty(deadline, cap);
+        // Only an agreement to send the picture ties what comes back to this change; after a
+        // refusal, or an answer that holds nothing, the next request may be answered for a
+        // newer copy.
+        if (data && (head->type == Incr || head->bytes_after > 0))
+            Changes.Answered();
+        return ReadProperty(*head, deadline, cap);
     }
     return std::nullopt;
 }
@@ -345,17 +358,15 @@ TXcbSelectionWatcher::TState::GetProperty(bool remove, uint32_t offset, uint32_t
                                nullptr));
 }
 
-std::optional<QByteArray> TXcbSelectionWatcher::TState::ReadProperty(TClock::time_point deadline,
-                                                                     qint64 cap) {
-    const auto head = GetProperty(false, 0, 0);
-    if (!head)
-        return std::nullopt;
-    if (head->type == Incr)
+std::optional<QByteArray>
+TXcbSelectionWatcher::TState::ReadProperty(const xcb_get_property_reply_t& head,
+                                           TClock::time_point deadline, qint64 cap) {
+    if (head.type == Incr)
         return ReadIncrementally(deadline, cap);
-    if (head->bytes_after > cap)
+    if (head.bytes_after > cap)
         return std::nullopt;
     QByteArray bytes;
-    bytes.reserve(head->bytes_after);
+    bytes.reserve(head.bytes_after);
     for (uint32_t offset = 0;;) {
         const auto piece = GetProperty(false, offset, ReadWords);
         if (!piece)
