@@ -87,13 +87,7 @@ void TFakeDesktop::ShowHelpPopup(const QString& text, const QPoint& screenPos) {
     Popups.append({text, screenPos});
 }
 
-void TFakeDesktop::ShowNormal(QWidget* window) {
-    ++ShownNormal;
-    IDesktop::ShowNormal(window);
-}
-
 void TFakeDesktop::ActivateWindow(QWidget* window) {
-    ++Activated;
     window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     IDesktop::ActivateWindow(window);
 }

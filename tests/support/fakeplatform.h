@@ -82,12 +82,9 @@ public:
     std::optional<QString> ChooseFolder(const QString& title, QWidget* owner) override;
     void OpenUrl(const QString& url) override { Opened.append(url); }
     void ShowHelpPopup(const QString& text, const QPoint& screenPos) override;
-    void ShowNormal(QWidget* window) override;
     // As a window manager does, also brings the window back from being minimised.
     void ActivateWindow(QWidget* window) override;
 
-    int ShownNormal = 0;
-    int Activated = 0;
     std::optional<QString> FolderAnswer;
     QString FolderTitle;
     QList<QString> Opened;
