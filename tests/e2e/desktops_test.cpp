@@ -72,6 +72,14 @@ protected:
     static bool Withdrawn(const QByteArray& state) {
         return !state.contains("window state: Normal") && !state.contains("window state: Iconic");
     }
+    // Back on the screen, shown as it is and not minimised, with the focus; `seen` is its state.
+    bool Restored(const QString& window, QByteArray& seen) {
+        const QProcessEnvironment& client = Sandbox().Environment();
+        return (seen = State(window)).contains("window state: Normal") &&
+               !seen.contains("_NET_WM_STATE_HIDDEN") &&
+               RunTool("xdotool", {"getactivewindow"}, client).Output.trimmed() == window &&
+               RunTool("xwininfo", {"-id", window}, client).Output.contains("IsViewable");
+    }
 
     void CaptureIn(TCompositor compositor, const QString& binary) {
         TWaylandSession session(compositor);
@@ -101,8 +109,7 @@ protected:
             << seen.toStdString();
         // Back with the focus, and a window on the screen stays there whatever restores it
         // again: the icon's click, the menu's "Restore".
-        const QString item = watcher.Items.last().section('/', 0, 0),
-                      id = QString::number(window.toULongLong(), 16);
+        const QString item = watcher.Items.last().section('/', 0, 0);
         const auto call = [&](const char* path, const char* face, const char* method) {
             return QDBusMessage::createMethodCall(item, path, face, method);
         };
@@ -113,17 +120,7 @@ protected:
               call("/MenuBar", "com.canonical.dbusmenu", "Event")
                   << 1 << "clicked" << QVariant::fromValue(QDBusVariant(0)) << 0u}) {
             panel.call(restore);
-            EXPECT_TRUE(QTest::qWaitFor(
-                [&] {
-                    return state().contains("window state: Normal") &&
-                           !seen.contains("_NET_WM_STATE_HIDDEN") &&
-                           RunTool("xprop", {"-root", "_NET_ACTIVE_WINDOW"}, client)
-                               .Output.trimmed()
-                               .endsWith(id.toLatin1()) &&
-                           RunTool("xwininfo", {"-id", window}, client)
-                               .Output.contains("IsViewable");
-                },
-                15000))
+            EXPECT_TRUE(QTest::qWaitFor([&] { return Restored(window, seen); }, 15000))
                 << restore.member().toStdString() << seen.toStdString();
         }
 
@@ -210,12 +207,7 @@ TEST_F(DesktopCaptureTest, XfcePanel) {
                 {"mousemove", "--window", panel, QString::number(picture.width() / 2),
                  QString::number(picture.height() / 2), "click", "1"},
                 client);
-        return QTest::qWaitFor(
-            [&] {
-                return (seen = State(window)).contains("window state: Normal") &&
-                       RunTool("xdotool", {"getactivewindow"}, client).Output.trimmed() == window;
-            },
-            15000);
+        return QTest::qWaitFor([&] { return Restored(window, seen); }, 15000);
     };
     EXPECT_TRUE(clickBringsBack()) << seen.toStdString();
     RunTool("xdotool", {"windowminimize", window}, client);
