@@ -76,9 +76,18 @@ TTerminationSignals::TTerminationSignals(QObject* parent) : QObject(parent) {
 TTerminationSignals::~TTerminationSignals() {
     if (!FInstalled)
         return;
-    for (std::size_t i = 0; i < Handled.size(); ++i)
-        if (Taken[i])
+    // Once an end was asked for, the program is on its way out: a hang-up that follows (a logout
+    // sends it beside the kill) must not cut that way short and turn an orderly end into a
+    // death by signal. A further kill or Ctrl+C still ends a program stuck after this.
+    const bool ending = EndRequested.load();
+    for (std::size_t i = 0; i < Handled.size(); ++i) {
+        if (!Taken[i])
+            continue;
+        if (ending && Handled[i] == SIGHUP)
+            ::signal(SIGHUP, SIG_IGN);
+        else
             ::sigaction(Handled[i], &Previous[i], nullptr);
+    }
     FNotifier.reset();
     Active = false;
 }

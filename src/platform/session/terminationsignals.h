@@ -11,7 +11,8 @@ class QSocketNotifier;
 // A signal ignored when the program started (SIGHUP under nohup) stays ignored. Once an end was
 // asked for, a further SIGTERM or SIGINT kills the program the default way, whatever its orderly
 // end waits for. One at a time per process; the signals' former handling comes back when it goes,
-// so a program stuck after that can still be killed.
+// so a program stuck after that can still be killed; only a hang-up stays ignored once an end was
+// asked for.
 class TTerminationSignals : public QObject {
     Q_OBJECT
 public:
