@@ -1,16 +1,47 @@
 #include "platform/tray/qttraybackend.h"
 
-namespace {
-// How often the icon asks whether a notification area has come or gone.
-constexpr int AvailabilityCheckMs = 1000;
-} // namespace
+#include <QGuiApplication>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 
 TQtTrayBackend::TQtTrayBackend(QObject* owner)
-    : ITrayBackend(owner), FIcon(this), FWatch(this),
-      FAvailable(QSystemTrayIcon::isSystemTrayAvailable()) {
+    : ITrayBackend(owner), FIcon(this), FAvailable(QSystemTrayIcon::isSystemTrayAvailable()) {
     connect(&FIcon, &QSystemTrayIcon::activated, this, &TQtTrayBackend::Activated);
-    connect(&FWatch, &QTimer::timeout, this, &TQtTrayBackend::CheckAvailability);
-    FWatch.start(AvailabilityCheckMs);
+    const auto* x11 = qGuiApp != nullptr
+                          ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
+                          : nullptr;
+    xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
+    if (connection == nullptr)
+        return; // no XEmbed tray without X11; items follow their watcher
+    static constexpr char Manager[] = "MANAGER";
+    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
+        xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, std::strlen(Manager), Manager), nullptr),
+        &std::free);
+    if (atom == nullptr)
+        return;
+    FManagerAtom = atom->atom;
+    qGuiApp->installNativeEventFilter(this);
+}
+
+bool TQtTrayBackend::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (FCheckQueued || eventType != "xcb_generic_event_t")
+        return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    const uint8_t kind = event->response_type & 0x7f;
+    // A tray that comes announces itself to every client; one that goes takes its window,
+    // which the toolkit watches, with it. The toolkit takes the event in after this filter.
+    const bool trayCame =
+        kind == XCB_CLIENT_MESSAGE &&
+        reinterpret_cast<const xcb_client_message_event_t*>(event)->type == FManagerAtom;
+    if (trayCame || kind == XCB_DESTROY_NOTIFY) {
+        FCheckQueued = true;
+        QMetaObject::invokeMethod(this, &TQtTrayBackend::CheckAvailability, Qt::QueuedConnection);
+    }
+    return false;
 }
 
 bool TQtTrayBackend::Available() const {
@@ -48,6 +79,7 @@ void TQtTrayBackend::Activated(QSystemTrayIcon::ActivationReason reason) {
 }
 
 void TQtTrayBackend::CheckAvailability() {
+    FCheckQueued = false;
     const bool available = Available();
     if (available == FAvailable)
         return;
